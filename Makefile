@@ -1,0 +1,30 @@
+# Thin wrapper over CMake presets. `make demo` and `make test` work on a fresh machine as root.
+WERROR := $(if $(CI),ON,OFF)
+
+.PHONY: deps build test demo bench fuzz clean
+
+deps:
+	@bash tools/setup.sh
+
+build: deps
+	cmake --preset release -DTRIMVALE_WERROR=$(WERROR) >/dev/null
+	cmake --build --preset release
+
+test: deps
+	cmake --preset asan -DTRIMVALE_WERROR=$(WERROR) >/dev/null
+	cmake --build --preset asan
+	ctest --preset asan
+
+demo: build
+	@bash tools/demo.sh build/release
+
+bench: build
+	@bash tools/bench.sh build/release
+
+fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz
+	@bash tools/fuzz.sh build/fuzz $(or $(SECONDS),60)
+
+clean:
+	rm -rf build

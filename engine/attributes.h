@@ -1,0 +1,19 @@
+#pragma once
+// Takes class, style and lang out of an element's tag rest into the node's own fields.
+
+#include <string>
+#include <string_view>
+
+#include "engine/html_node.h"
+#include "engine/run_context.h"
+
+namespace trimvale {
+
+// Extracts "class", "style" and "lang" in that order. Returns 1.
+int ExtractAttributes(CRunContext& ctx, CHtmlNode& node);
+
+// Appends the value of `attributeName` to `target` and deletes the attribute from node.text.
+// Returns 1 when a value was taken out (possibly empty), 0 otherwise.
+int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std::string_view attributeName);
+
+}  // namespace trimvale

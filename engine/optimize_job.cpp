@@ -1,0 +1,97 @@
+#include "engine/optimize_job.h"
+
+#include "engine/attributes.h"
+#include "engine/charset.h"
+#include "engine/cleanup_passes.h"
+#include "engine/messages.h"
+#include "engine/parser.h"
+#include "engine/serializer.h"
+
+namespace trimvale {
+
+COptimizeJob::COptimizeJob() : root(MakeNode(nullptr)) {}
+
+int COptimizeJob::Run(const CRunConfig& config, IOutputSink& sink, const std::atomic<bool>& cancelRequested) {
+  sink.AppendMessage(msg::kParseFile);
+  errorLevel_ = 0;
+
+  // Pages saved as "Unicode" are UTF-16; the byte-oriented engine works on their UTF-8 form and
+  // the result goes back into the same UTF-16 form, so every caller gets it right.
+  const Utf16Form utf16 = DetectUtf16(text);
+  std::string input;
+  if (utf16 != Utf16Form::None) {
+    if (!Utf16ToUtf8(text, utf16, input)) {
+      sink.AppendText("HTML Fehler: Die Seite ist kein gültiges UTF-16.\r\n");
+      errorLevel_ = 2;
+      return 0;
+    }
+  } else {
+    input = std::move(text);
+  }
+  // Whenever the run produces no result, the caller's text is handed back unchanged.
+  auto giveBack = [&] {
+    if (utf16 == Utf16Form::None) text = std::move(input);
+  };
+
+  CRunContext ctx(config, sink, cancelRequested);
+  ctx.observer = treeTarget;
+  ctx.pageEncoding = DetectPageCharset(input).encoding;
+  root->parent = nullptr;
+  const auto length = static_cast<std::int64_t>(input.size());
+
+  auto node = MakeNode(root.get());
+  bool parsedAny = false;
+  if (ParseElement(ctx, *node, input, 1) != 0) {
+    parsedAny = true;
+    for (;;) {
+      if (node->skip) {
+        node.reset();
+      } else {
+        if (node->kind != TagKind::Text) ExtractAttributes(ctx, *node);
+        root->children.PushBack(std::move(node));
+      }
+      node = MakeNode(root.get());
+      if (ctx.parsePos >= length) break;
+      if (ParseElement(ctx, *node, input, 1) == 0) break;
+    }
+  }
+  node.reset();
+  ctx.tagStack.clear();
+  errorLevel_ = ctx.errorLevel;
+
+  if (!parsedAny) {
+    root->children.Clear();
+    giveBack();
+    return 0;
+  }
+  if (errorLevel_ > allowedLevel) {
+    sink.AppendMessage(msg::kLevelTooHigh);
+    root->children.Clear();
+    giveBack();
+    return 0;
+  }
+
+  RunCleanupPasses(ctx, *root);
+  if (ctx.Cancelled()) {
+    giveBack();
+    return 1;
+  }
+
+  // Each top-level node is written and freed in turn, so the whole tree and the whole output
+  // never have to exist side by side; the input is released first for the same reason. A run
+  // cancelled while writing leaves a partial text, which callers never use after a cancel.
+  std::string().swap(input);
+  std::string output;
+  ctx.lineStart = 0;
+  while (CHtmlNode* top = root->children.front()) {
+    if (ctx.Cancelled()) break;
+    const bool goOn = SerializeNode(ctx, *top, output, 0);
+    root->children.Unlink(top);
+    if (!goOn) break;
+  }
+  root->children.Clear();
+  text = utf16 != Utf16Form::None ? Utf8ToUtf16(output, utf16) : std::move(output);
+  return 1;
+}
+
+}  // namespace trimvale

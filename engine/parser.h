@@ -1,0 +1,23 @@
+#pragma once
+// Tokenizer and element parser: turns page bytes into the node tree while repairing the tag
+// structure. Every repair is reported to the run's sink and raises the run's error level.
+
+#include <cstdint>
+#include <string_view>
+
+#include "engine/html_node.h"
+#include "engine/run_context.h"
+
+namespace trimvale {
+
+// Reads one token at ctx.parsePos into `node`; returns the number of bytes it used, or -1 when
+// the token is incomplete. Does not move ctx.parsePos. Returns 0 at once when cancelled.
+std::int32_t ReadToken(CRunContext& ctx, CHtmlNode& node, std::string_view text);
+
+// Reads the token for `node` and, for an element with content, its whole subtree. Returns 1
+// when the caller goes on with the next sibling, 0 when the token was an end tag closing the
+// caller's element (or the run was cancelled). Top-level calls use depth 1. When the input ends
+// inside a tag, the rest is kept as text and ctx.parsePos is left at the end of the input.
+int ParseElement(CRunContext& ctx, CHtmlNode& node, std::string_view text, int depth);
+
+}  // namespace trimvale

@@ -1,0 +1,78 @@
+#pragma once
+// Everything one optimization run reads and the parse state it changes. Nothing here is global:
+// two runs on two threads each have their own context and never touch each other.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/output_sink.h"
+#include "rules/optimize_options.h"
+#include "rules/tag_layout.h"
+
+namespace trimvale {
+
+struct CHtmlNode;
+
+// Receives every element, comment and text node as soon as its token is read (the parse-tree
+// window, or `trimvale-cli tree`). Depth 1 is the top level.
+class IParseObserver {
+ public:
+  virtual ~IParseObserver() = default;
+  virtual void AddParsedNode(const CHtmlNode& node, int depth) = 0;
+};
+
+// The four global layout settings of the serializer.
+struct CLayoutSettings {
+  int mode = kLayoutStandard;   // "Baumart": 0 standard, 1 one line, 2 by tree, 3 user profile
+  bool wrap = true;             // "HTML Umbrechen"
+  int width = 70;               // "Zeilenbreite", 20 to 2048
+  std::string indentUnit = "  ";  // built from "Einschubart" and "Anz Leerzeichen Einschub"
+};
+
+// Builds the indentation unit: kind 0 one tab, kind 1 `spaces` blanks, kind 2 nothing.
+std::string MakeIndentUnit(int kind, int spaces);
+
+// What a run is given, read-only for its whole duration.
+struct CRunConfig {
+  const CTagLayoutTable* layoutTable = nullptr;  // not owned; null behaves as an empty table
+  OptimizeOptions options;
+  const CTagRuleList* rules = nullptr;  // the chosen profile's rules, not owned; used when options.useProfile
+  CLayoutSettings layout;
+};
+
+// How the character conversion treats the page's bytes; decided once per run from the page.
+enum class PageEncoding {
+  SingleByte,   // Windows-1252 (no declaration, windows-1252, iso-8859-1, us-ascii)
+  Utf8,         // byte-order mark or a declared utf-8
+  Unconverted,  // any other declared charset: characters are left alone
+};
+
+// Mutable state of one run.
+struct CRunContext {
+  CRunContext(const CRunConfig& config, IOutputSink& sink, const std::atomic<bool>& cancelRequested)
+      : config(config), sink(sink), cancelRequested(cancelRequested) {}
+
+  const CRunConfig& config;
+  IOutputSink& sink;
+  const std::atomic<bool>& cancelRequested;  // set by another thread; only read by the run
+  IParseObserver* observer = nullptr;        // not owned; may be null
+
+  std::int32_t parsePos = 0;       // index of the next byte of the input to read
+  std::int8_t errorLevel = 0;      // 0 none, 1 small errors, 2 severe errors; only rises
+  std::int32_t unwindCount = 0;    // enclosing elements still to close after a deep end-tag match
+  std::int32_t sameNameMoves = 0;  // trailing same-named children moved up in this unwinding
+  std::vector<std::string> tagStack;  // open elements' names (or endif markers), innermost last
+  std::int32_t lineStart = 0;      // serializer: where the current output line begins
+  PageEncoding pageEncoding = PageEncoding::SingleByte;
+
+  bool Cancelled() const { return cancelRequested.load(std::memory_order_relaxed); }
+  // Raises the level to `level` unless it is already higher.
+  void RaiseLevel(std::int8_t level) {
+    if (errorLevel < level) errorLevel = level;
+  }
+  const CTagLayoutTable& LayoutTable() const;
+};
+
+}  // namespace trimvale

@@ -1,0 +1,23 @@
+#pragma once
+// Writes the tree back as HTML laid out by the nodes' layout bits and the run's layout settings.
+// Line breaks are CR LF.
+
+#include <string>
+#include <string_view>
+
+#include "engine/html_node.h"
+#include "engine/run_context.h"
+
+namespace trimvale {
+
+// Appends `node` and its subtree at indentation `level`. False stops the whole output: cancelled
+// on entry, after a plaintext element, or when a descendant returned false.
+bool SerializeNode(CRunContext& ctx, const CHtmlNode& node, std::string& output, int level);
+
+// Appends `text`, wrapping it at the line width.
+void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text, int level);
+
+// Appends the class, style and lang attributes in their fixed form to a start tag being built.
+void AppendAttributes(const CHtmlNode& node, std::string& tag);
+
+}  // namespace trimvale

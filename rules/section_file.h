@@ -1,0 +1,54 @@
+#pragma once
+// Reader and writer of the rule files (tageinst.txt, profile.txt): initialization-file text of
+// [sections] with numbered `key=value` entries whose values hold up to three fields separated
+// by the two characters \# . Objects are short-lived; the current rule-file path is class-wide.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace trimvale {
+
+class CSectionFile {
+ public:
+  // Uses the class-wide current path.
+  CSectionFile();
+  // Makes `path` the current path for every object, those already made included.
+  explicit CSectionFile(const std::string& path);
+
+  // Makes `path` the current path, then tells whether a file exists there.
+  static bool FileExists(const std::string& path);
+  static std::string CurrentPath();
+
+  // Enumerates the keys of `section` (empty view means "standard") in file order into the key
+  // list. False, with the list left as it was, when the section is missing or has no entry.
+  bool ReadKeys(std::string_view section = {});
+  const std::vector<std::int32_t>& Keys() const { return keys_; }
+
+  // Reads entry `key` of `section` and splits it into the three fields; returns the value's
+  // length. A missing or empty entry yields 0 with fields "---" and "----" (field 3 unchanged).
+  int ReadEntry(std::int32_t key, std::string_view section = {});
+  std::string GetField1() const { return field1_; }
+  std::string GetField2() const { return field2_; }
+  std::string GetField3() const { return field3_; }
+
+  // Writes field1 \# field2 \# field3 unchanged. A replaced entry keeps its place; a new one goes
+  // to the end of its section; a new section to the end of the file. Non-zero on success.
+  bool WriteEntry(std::int32_t key, std::string_view field1, std::string_view field2, std::string_view field3,
+                  std::string_view section = {});
+  bool WriteValue(std::int32_t key, std::string_view value, std::string_view section = {});
+  bool DeleteEntry(std::int32_t key, std::string_view section = {});
+  bool DeleteSection(std::string_view section);
+
+  // Splits a value into its three fields with the \# separator, the "\#" escape and the
+  // empty-field rules. Exposed for tests and for callers that hold a value already.
+  static void SplitValue(std::string_view value, std::string& field1, std::string& field2, std::string& field3);
+
+ private:
+  std::string path_;  // path captured at construction: the class-wide path of that moment
+  std::vector<std::int32_t> keys_;
+  std::string field1_, field2_, field3_;
+};
+
+}  // namespace trimvale

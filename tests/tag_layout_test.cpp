@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include "rules/optimize_options.h"
+#include "rules/tag_layout.h"
+
+namespace trimvale {
+namespace {
+
+TEST(TagLayout, ClassifiesNamesInTheFixedOrder) {
+  struct Row {
+    const char* name;
+    TagKind kind;
+  } rows[] = {
+      {"LINK", TagKind::Link},        {"div", TagKind::Div},         {"P", TagKind::P},
+      {"a", TagKind::Anchor},         {"Span", TagKind::Span},       {"td", TagKind::Td},
+      {"TR", TagKind::Tr},            {"html", TagKind::Html},       {"script", TagKind::Script},
+      {"b", TagKind::B},              {"I", TagKind::I},             {"!--[if", TagKind::CommentIf},
+      {"![if", TagKind::DownlevelIf}, {"![endif]--", TagKind::Other}, {"strong", TagKind::Strong},
+      {"xml", TagKind::Xml},          {"h", TagKind::Heading},       {"H1", TagKind::Heading},
+      {"h:", TagKind::Heading},       {"h;", TagKind::Other},        {"head", TagKind::Other},
+      {"hr", TagKind::Other},         {"ul", TagKind::Ul},           {"style", TagKind::Style},
+      {"!--", TagKind::Comment},        {"!--x", TagKind::Comment},    {"xmp", TagKind::Xmp},
+      {"plaintext", TagKind::Plaintext}, {"textarea", TagKind::Textarea}, {"O:P", TagKind::Office},
+      {"o:x", TagKind::Other},        {"", TagKind::Other},
+  };
+  for (const auto& row : rows) EXPECT_EQ(ClassifyTagName(row.name), row.kind) << row.name;
+}
+
+CTagLayoutTable Table(std::initializer_list<CTagLayout> records) {
+  CTagLayoutTable table;
+  for (auto r : records) {
+    r.kind = ClassifyTagName(r.name);
+    table.Append(r);
+  }
+  return table;
+}
+
+TEST(TagLayout, FirstRecordWinsAndCaseIsIgnored) {
+  auto table = Table({{"P", 0x85, 2, 0, {}}, {"td", 1, 1, 1, {}}, {"TD", 2, 0, 2, {}}});
+  auto p = FindTagLayout(table, "p", kLayoutStandard);
+  EXPECT_EQ(p.layoutBits, 0x85);
+  EXPECT_EQ(p.kind, TagKind::P);
+  EXPECT_EQ(FindTagLayout(table, "Td", kLayoutStandard).layoutBits, 1);
+  EXPECT_EQ(FindEndTagKind(table, "td"), std::optional<std::uint8_t>(1));
+  EXPECT_EQ(FindEndTagKind(table, "h3"), std::nullopt);
+}
+
+TEST(TagLayout, FallbackRecordsAndDefaults) {
+  CTagLayoutTable empty;
+  struct Row {
+    const char* name;
+    std::uint8_t endTagKind, bits;
+    TagKind kind;
+  };
+  for (const Row& row : {Row{"h3", 2, 0, TagKind::Other}, Row{"!--x", 2, 0, TagKind::Other},
+                         Row{"o:p", 2, 0, TagKind::Office}, Row{"o:smarttag", 2, 0, TagKind::Office},
+                         Row{"blink", 2, 0, TagKind::Other}}) {
+    auto got = FindTagLayout(empty, row.name, kLayoutStandard);
+    EXPECT_EQ(got.endTagKind, row.endTagKind) << row.name;
+    EXPECT_EQ(got.layoutBits, row.bits) << row.name;
+    EXPECT_EQ(got.kind, row.kind) << row.name;
+  }
+  auto table = Table({{"h", 0x90, 1, 0, {}}, {"!--", 0x81, 0, 1, {}}, {"o:", 0x10, 1, 2, {}}});
+  auto h3 = FindTagLayout(table, "H3", kLayoutStandard);
+  EXPECT_EQ(h3.layoutBits, 0x90);
+  EXPECT_EQ(h3.kind, TagKind::Heading);
+  auto comment = FindTagLayout(table, "!--x", kLayoutStandard);
+  EXPECT_EQ(comment.layoutBits, 0x81);
+  EXPECT_EQ(comment.endTagKind, 0);
+  // The "o:" record's own kind (Other) replaces the provisional office kind.
+  EXPECT_EQ(FindTagLayout(table, "o:p", kLayoutStandard).kind, TagKind::Other);
+}
+
+TEST(TagLayout, LayoutModeOverridesBitsButNotEndTagKind) {
+  auto table = Table({{"br", 0x81, 0, 0, {}}});
+  EXPECT_EQ(FindTagLayout(table, "br", kLayoutOneLine).layoutBits, 0);
+  auto tree = FindTagLayout(table, "br", kLayoutTree);
+  EXPECT_EQ(tree.layoutBits, 181);
+  EXPECT_EQ(tree.endTagKind, 0);
+  EXPECT_EQ(FindTagLayout(table, "br", kLayoutUserProfile).layoutBits, 0x81);
+}
+
+TEST(TagLayout, LayoutStrings) {
+  EXPECT_EQ(ParseLayoutString("10110101"), 181);
+  EXPECT_EQ(ParseLayoutString("1011"), 0);
+  EXPECT_EQ(ParseLayoutString("1x11111111"), 0xBF);
+  EXPECT_EQ(FormatLayoutString(181), "10110101");
+}
+
+TEST(OptimizeOptionsVector, RoundTripsAndIgnoresHighBits) {
+  auto def = OptimizeOptions::FromVector(kDefaultOptionsVector);
+  EXPECT_TRUE(def.automatic);
+  EXPECT_TRUE(def.commentsRest);
+  EXPECT_EQ(def.ToVector(), 1040u);
+  auto chars = OptimizeOptions::FromVector(0x8000 | 0x30000);
+  EXPECT_TRUE(chars.specialChars);
+  EXPECT_FALSE(chars.automatic);
+  EXPECT_EQ(chars.ToVector(), 0x8000u);
+  for (std::uint32_t bit = 0; bit < 16; ++bit) EXPECT_EQ(OptimizeOptions::FromVector(1u << bit).ToVector(), 1u << bit);
+}
+
+TEST(OptimizeOptionsRules, FirstRuleOfANameApplies) {
+  CTagRuleList rules(2);
+  rules[0].name = "b";
+  rules[0].deleteTag = true;
+  rules[1].name = "B";
+  rules[1].replace = true;
+  EXPECT_EQ(FindTagRule(rules, "B"), &rules[0]);
+  EXPECT_EQ(FindTagRule(rules, "i"), nullptr);
+}
+
+}  // namespace
+}  // namespace trimvale

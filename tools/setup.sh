@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs every build and test dependency from Debian's packages, but only what is missing.
+# Safe to run again and again; needs root (or sudo) only when something must be installed.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  clang libclang-rt-14-dev            # libFuzzer and the sanitizer runtimes
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libcli11-dev                        # argument parsing of trimvale-cli
+)
+if [ "${TRIMVALE_WITH_FIDELITY:-0}" = 1 ]; then
+  packages+=(chromium tidy imagemagick)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "setup: installing ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
