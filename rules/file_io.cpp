@@ -1,0 +1,101 @@
+#include "rules/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+namespace trimvale {
+
+std::string SystemErrorText(int code) { return std::strerror(code); }
+
+namespace {
+void SetError(std::string* error, int code) {
+  if (error) *error = SystemErrorText(code);
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  out.clear();
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    SetError(error, EISDIR);
+    return false;
+  }
+  if (st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int code = errno;
+      ::close(fd);
+      SetError(error, code);
+      return false;
+    }
+    if (n == 0) break;
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return true;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+  const std::string dir = DirectoryOf(path);
+  std::string base = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
+  std::random_device rd;
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temp = dir + "/." + base + ".trimvale-" + std::to_string(rd() % 1000000000u) + ".tmp";
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+  int code = 0;
+  if (!WriteAll(fd, bytes)) code = errno;
+  if (code == 0 && ::fsync(fd) != 0) code = errno;
+  if (::close(fd) != 0 && code == 0) code = errno;
+  if (code == 0 && ::rename(temp.c_str(), path.c_str()) != 0) code = errno;
+  if (code != 0) {
+    ::unlink(temp.c_str());
+    SetError(error, code);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace trimvale
