@@ -1,6 +1,5 @@
 #include "engine/optimize_job.h"
 
-#include "engine/attributes.h"
 #include "engine/charset.h"
 #include "engine/cleanup_passes.h"
 #include "engine/messages.h"
@@ -37,26 +36,8 @@ int COptimizeJob::Run(const CRunConfig& config, IOutputSink& sink, const std::at
   ctx.observer = treeTarget;
   ctx.pageEncoding = DetectPageCharset(input).encoding;
   root->parent = nullptr;
-  const auto length = static_cast<std::int64_t>(input.size());
 
-  auto node = MakeNode(root.get());
-  bool parsedAny = false;
-  if (ParseElement(ctx, *node, input, 1) != 0) {
-    parsedAny = true;
-    for (;;) {
-      if (node->skip) {
-        node.reset();
-      } else {
-        if (node->kind != TagKind::Text) ExtractAttributes(ctx, *node);
-        root->children.PushBack(std::move(node));
-      }
-      node = MakeNode(root.get());
-      if (ctx.parsePos >= length) break;
-      if (ParseElement(ctx, *node, input, 1) == 0) break;
-    }
-  }
-  node.reset();
-  ctx.tagStack.clear();
+  const bool parsedAny = ParseDocument(ctx, *root, input);
   errorLevel_ = ctx.errorLevel;
 
   if (!parsedAny) {

@@ -21,4 +21,17 @@ int ParseElement(CRunContext& ctx, CHtmlNode& node, std::string_view text, int d
   return 1;
 }
 
+bool ParseDocument(CRunContext& ctx, CHtmlNode& root, std::string_view text) {
+  auto node = MakeNode(&root);
+  if (ParseElement(ctx, *node, text, 1) == 0) return false;
+  for (;;) {
+    if (!node->skip) root.children.PushBack(std::move(node));
+    node = MakeNode(&root);
+    if (ctx.parsePos >= static_cast<std::int32_t>(text.size())) break;
+    if (ParseElement(ctx, *node, text, 1) == 0) break;
+  }
+  ctx.tagStack.clear();
+  return true;
+}
+
 }  // namespace trimvale

@@ -20,4 +20,9 @@ std::int32_t ReadToken(CRunContext& ctx, CHtmlNode& node, std::string_view text)
 // inside a tag, the rest is kept as text and ctx.parsePos is left at the end of the input.
 int ParseElement(CRunContext& ctx, CHtmlNode& node, std::string_view text, int depth);
 
+// The top level of a run: parses `text` node after node into root's children, extracting the
+// attributes of every top-level element, and empties the tag stack at the end. Returns false
+// when nothing was parsed (cancelled before the first token was complete).
+bool ParseDocument(CRunContext& ctx, CHtmlNode& root, std::string_view text);
+
 }  // namespace trimvale
