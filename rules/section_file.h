@@ -4,6 +4,7 @@
 // by the two characters \# . Objects are short-lived; the current rule-file path is class-wide.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,7 +47,16 @@ class CSectionFile {
   static void SplitValue(std::string_view value, std::string& field1, std::string& field2, std::string& field3);
 
  private:
-  std::string path_;  // path captured at construction: the class-wide path of that moment
+  struct CLoaded;
+  // The current file, parsed; the last parse is reused while the file on disk is unchanged, so
+  // that reading a whole section entry by entry reads the file once. Null when the file exists
+  // but cannot be read: reads then see nothing and writes refuse, so it is never overwritten blind.
+  std::shared_ptr<const CLoaded> Load();
+  // Applies `edit` to the current text and writes the result atomically when it changed.
+  template <typename Edit>
+  bool Modify(Edit edit);
+
+  std::shared_ptr<const CLoaded> loaded_;
   std::vector<std::int32_t> keys_;
   std::string field1_, field2_, field3_;
 };
