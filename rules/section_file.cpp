@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <mutex>
@@ -34,6 +35,14 @@ std::string& PathStorage() {
 void SetCurrentPath(const std::string& path) {
   std::lock_guard<std::mutex> lock(PathMutex());
   PathStorage() = path;
+}
+
+// Counts the writes of every object. A parse is reused only while no object has written since,
+// so objects that take turns on one file always see each other's writes, even where the file
+// system's time stamps are too coarse to show two quick writes of the same size.
+std::atomic<std::uint64_t>& WriteGeneration() {
+  static std::atomic<std::uint64_t> generation{0};
+  return generation;
 }
 
 std::string_view SectionOrDefault(std::string_view section) { return section.empty() ? kDefaultSection : section; }
@@ -89,6 +98,7 @@ std::string UnescapeField(std::string_view field) {
 struct CSectionFile::CLoaded {
   std::string path;
   CFileStamp stamp;
+  std::uint64_t generation = 0;
   bool exists = false;
   CIniText text;
 };
@@ -110,17 +120,19 @@ std::string CSectionFile::CurrentPath() {
 
 std::shared_ptr<const CSectionFile::CLoaded> CSectionFile::Load() {
   const std::string path = CurrentPath();
+  const std::uint64_t generation = WriteGeneration().load();
   CFileStamp stamp;
   const FileState state = path.empty() ? FileState::Missing : StatFile(path, stamp);
   if (state == FileState::Unreadable) {
     loaded_.reset();
     return nullptr;
   }
-  if (loaded_ && loaded_->path == path && loaded_->exists == (state == FileState::Present) && loaded_->stamp == stamp) {
+  if (loaded_ && loaded_->path == path && loaded_->exists == (state == FileState::Present) && loaded_->stamp == stamp && loaded_->generation == generation) {
     return loaded_;
   }
   auto loaded = std::make_shared<CLoaded>();
   loaded->path = path;
+  loaded->generation = generation;
   if (state == FileState::Present) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) {
@@ -146,6 +158,7 @@ bool CSectionFile::Modify(Edit edit) {
     loaded_.reset();
     return false;
   }
+  next->generation = ++WriteGeneration();
   next->exists = StatFile(next->path, next->stamp) == FileState::Present;
   loaded_ = next;
   return true;
