@@ -127,7 +127,8 @@ std::shared_ptr<const CSectionFile::CLoaded> CSectionFile::Load() {
     loaded_.reset();
     return nullptr;
   }
-  if (loaded_ && loaded_->path == path && loaded_->exists == (state == FileState::Present) && loaded_->stamp == stamp && loaded_->generation == generation) {
+  if (loaded_ && loaded_->path == path && loaded_->exists == (state == FileState::Present) && loaded_->stamp == stamp &&
+      loaded_->generation == generation) {
     return loaded_;
   }
   auto loaded = std::make_shared<CLoaded>();

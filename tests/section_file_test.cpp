@@ -5,7 +5,11 @@
 #include <unistd.h>
 
 #include <functional>
+#include <map>
+#include <optional>
+#include <random>
 
+#include "rules/ini_text.h"
 #include "tests/test_util.h"
 
 namespace trimvale {
@@ -254,6 +258,66 @@ TEST(SectionFile, WritesFailWhereNoFileCanBe) {
   EXPECT_FALSE(folder.ReadKeys());
   EXPECT_FALSE(folder.WriteValue(1, "x"));
   EXPECT_TRUE(std::filesystem::is_directory(dir / "folder"));
+}
+
+}  // namespace
+}  // namespace trimvale
+
+namespace trimvale {
+namespace {
+
+// Every edit of the line model must do exactly what it says and leave every other entry as it
+// was, whatever the text looks like around it: line ends of both kinds, no final line end,
+// sections named twice, comments, unknown lines, entries before the first section.
+TEST(IniText, EditsChangeOnlyWhatTheyAddress) {
+  const char* fragments[] = {"[a]", "[A]", "[b]",     " [ c ] ", "1=x",    " 2 = y ",         "3=",        ";1=comment",
+                             "",    "   ", "garbage", "[broken", "=nokey", "\xEF\xBB\xBF[a]", "1=\"q\\#\""};
+  const char* sections[] = {"a", "b", "c", "new"};
+  const char* keys[] = {"1", "2", "3", "9"};
+  std::mt19937 random(12345);
+  auto pick = [&](auto& array) { return array[random() % std::size(array)]; };
+  auto snapshot = [&](const CIniText& text) {
+    std::map<std::string, std::optional<std::string>> values;
+    for (const char* s : sections) {
+      for (const char* k : keys) {
+        auto v = text.Find(s, k);
+        values[std::string(s) + "/" + k] = v ? std::optional<std::string>(std::string(*v)) : std::nullopt;
+      }
+    }
+    return values;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::string source;
+    const int lines = static_cast<int>(random() % 8);
+    for (int i = 0; i < lines; ++i) {
+      source += pick(fragments);
+      if (i + 1 < lines || random() % 2) source += random() % 2 ? "\r\n" : "\n";
+    }
+    CIniText text(source);
+    const auto before = snapshot(text);
+    const std::string section = pick(sections), key = pick(keys);
+    const std::string address = section + "/" + key;
+    auto expected = before;
+    switch (random() % 3) {
+      case 0: {
+        const std::string value = "v" + std::to_string(round);
+        ASSERT_TRUE(text.Set(section, key, value)) << source;
+        expected[address] = value;
+        break;
+      }
+      case 1:
+        text.Remove(section, key);
+        expected[address] = std::nullopt;
+        break;
+      default:
+        text.RemoveSection(section);
+        for (const char* k : keys) expected[section + "/" + k] = std::nullopt;
+        EXPECT_FALSE(text.HasSection(section)) << source;
+    }
+    EXPECT_EQ(snapshot(text), expected) << "round " << round << " on:\n" << source << "\nafter:\n" << text.Text();
+    // The edited text reads the same when parsed afresh.
+    EXPECT_EQ(snapshot(CIniText(text.Text())), expected) << source;
+  }
 }
 
 }  // namespace
