@@ -2,8 +2,12 @@
 // Reader and writer of the rule files (tageinst.txt, profile.txt): initialization-file text of
 // [sections] with numbered `key=value` entries whose values hold up to three fields separated
 // by the two characters \# . Objects are short-lived; the current rule-file path is class-wide.
+// Every operation takes an empty section view to mean "standard". Reading follows the
+// private-profile conventions (see rules/ini_text.h); writing keeps every line it does not touch
+// byte for byte and replaces the file atomically.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,7 +38,9 @@ class CSectionFile {
   std::string GetField3() const { return field3_; }
 
   // Writes field1 \# field2 \# field3 unchanged. A replaced entry keeps its place; a new one goes
-  // to the end of its section; a new section to the end of the file. Non-zero on success.
+  // to the end of its section; a new section to the end of the file. Non-zero on success. A value
+  // or section name holding a line break is refused (it would break the file apart), and so is
+  // any write to a file that exists but cannot be read. Blanks at a value's ends are not read back.
   bool WriteEntry(std::int32_t key, std::string_view field1, std::string_view field2, std::string_view field3,
                   std::string_view section = {});
   bool WriteValue(std::int32_t key, std::string_view value, std::string_view section = {});
@@ -46,7 +52,16 @@ class CSectionFile {
   static void SplitValue(std::string_view value, std::string& field1, std::string& field2, std::string& field3);
 
  private:
-  std::string path_;  // path captured at construction: the class-wide path of that moment
+  struct CLoaded;
+  // The current file, parsed; the last parse is reused while the file on disk is unchanged, so
+  // that reading a whole section entry by entry reads the file once. Null when the file exists
+  // but cannot be read: reads then see nothing and writes refuse, so it is never overwritten blind.
+  std::shared_ptr<const CLoaded> Load();
+  // Applies `edit` to the current text and writes the result atomically when it changed.
+  template <typename Edit>
+  bool Modify(Edit edit);
+
+  std::shared_ptr<const CLoaded> loaded_;
   std::vector<std::int32_t> keys_;
   std::string field1_, field2_, field3_;
 };

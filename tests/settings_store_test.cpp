@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <set>
+
+#include "rules/file_settings_store.h"
+#include "rules/settings_table.h"
+#include "rules/text_util.h"
+#include "tests/test_util.h"
+
+namespace trimvale {
+namespace {
+
+using test::CTempDir;
+using test::ReadFile;
+using test::WriteFile;
+
+// Sets an environment variable for the life of the object and restores it afterwards.
+class CEnvVar {
+ public:
+  CEnvVar(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value) {
+      ::setenv(name, value, 1);
+    } else {
+      ::unsetenv(name);
+    }
+  }
+  ~CEnvVar() {
+    if (old_) {
+      ::setenv(name_, old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(SettingsTable, NamesAreUniqueAndFoundWithoutRegardToCase) {
+  std::set<std::string> seen;
+  for (const CSettingDef* def : AllSettings()) {
+    const std::string key = ToLowerAscii(def->section) + "/" + ToLowerAscii(def->name);
+    EXPECT_TRUE(seen.insert(key).second) << "twice in the table: " << key;
+    EXPECT_EQ(FindSetting(def->section, def->name), def);
+    EXPECT_EQ(FindSetting(ToLowerAscii(def->section), ToLowerAscii(def->name)), def) << def->name;
+    // A string value has no integer defaults, an integer none of text.
+    if (def->isString) {
+      EXPECT_EQ(def->intDefault, 0) << def->name;
+    } else {
+      EXPECT_TRUE(def->stringDefault.empty()) << def->name;
+    }
+  }
+  EXPECT_EQ(FindSetting("Einstellungen", "gibt es nicht"), nullptr);
+  EXPECT_EQ(FindSetting("Assistent", "Baumart"), nullptr) << "the section is part of the address";
+}
+
+TEST(SettingsTable, ReadersGetTheirOwnDefaults) {
+  CTempDir dir;
+  CFileSettingsStore store((dir / "none.ini").string());
+  struct Row {
+    const CSettingDef& def;
+    std::int32_t page;
+    std::int32_t batch;
+  } rows[] = {
+      {setting::kAllowedLevel, 0, 1},  // the error page shows 0, a batch run allows small errors
+      {setting::kBackupMode, 2, 0},    // the batch page shows mode 2, a batch run uses 0
+      {setting::kOptionsVector, 1040, 1040}, {setting::kLineWidth, 70, 70},
+      {setting::kFontHeight, -13, -13},      {setting::kTabStops, 32, 32},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(ReadSetting(store, row.def), row.page) << row.def.name;
+    EXPECT_EQ(ReadSetting(store, row.def, SettingReader::Batch), row.batch) << row.def.name;
+  }
+  EXPECT_EQ(ReadStringSetting(store, setting::kDirStrings), "%_vti_cnf;");
+  EXPECT_EQ(ReadStringSetting(store, setting::kExtensions), ".htm;.html;");
+  EXPECT_EQ(ReadStringSetting(store, setting::kBackupEnding), ".bak");
+  EXPECT_EQ(ReadStringSetting(store, setting::kFontFace), "Courier");
+  EXPECT_EQ(ReadStringSetting(store, setting::kWindowPlacement), "");
+
+  // Once written, both readers see the stored value.
+  ASSERT_TRUE(store.WriteInt(setting::kAllowedLevel.section, setting::kAllowedLevel.name, 2));
+  EXPECT_EQ(ReadSetting(store, setting::kAllowedLevel), 2);
+  EXPECT_EQ(ReadSetting(store, setting::kAllowedLevel, SettingReader::Batch), 2);
+}
+
+TEST(FileSettingsStore, NamesIgnoreCaseAndSurviveReopening) {
+  CTempDir dir;
+  const std::string path = (dir / "cfg" / "Trimvale.ini").string();
+  {
+    CFileSettingsStore store(path);
+    ASSERT_TRUE(store.WriteInt("Einstellungen", "Anz Leerzeichen Einschub", 4));
+    ASSERT_TRUE(store.WriteInt("einstellungen", "ANZ LEERZEICHEN EINSCHUB", 3));  // same value
+    ASSERT_TRUE(store.WriteString("Schriftart", "Art", "Lucida Console"));
+    EXPECT_EQ(store.ReadInt("Einstellungen", "Anz leerzeichen einschub", 2), 3);
+  }
+  EXPECT_EQ(ReadFile(path),
+            "[Einstellungen]\r\nAnz Leerzeichen Einschub=3\r\n\r\n[Schriftart]\r\nArt=Lucida Console\r\n");
+  CFileSettingsStore reopened(path);
+  EXPECT_EQ(reopened.ReadInt("EINSTELLUNGEN", "anz leerzeichen einschub", 2), 3);
+  EXPECT_EQ(reopened.ReadString("schriftart", "art", "Courier"), "Lucida Console");
+  EXPECT_EQ(reopened.ReadInt("Schriftart", "Art", -1), -1) << "text is no integer";
+}
+
+TEST(FileSettingsStore, AwkwardStringsSurviveARoundTrip) {
+  const std::string values[] = {
+      "",
+      " leading blank",
+      "trailing blank ",
+      "   ",
+      "two\r\nlines",
+      "only\nLF",
+      "C:\\Webs\\alt",
+      "\\",
+      "a=b",
+      "=",
+      ";not a comment",
+      "%_vti_cnf;%privat;",
+      "\"in quotes\"",
+      "\"",
+      "\\x41 is no escape",
+      "tab\tand\x01\x1f\x7f controls",
+      "Umlaute \xe4\xf6\xfc \xc3\xa4",  // Windows-1252 and UTF-8 bytes alike
+      "[Einstellungen]",
+      std::string(5000, 'x') + "\r\n" + std::string(300, ' '),
+      std::string("nul\0inside", 10),
+  };
+  CTempDir dir;
+  const std::string path = (dir / "Trimvale.ini").string();
+  {
+    CFileSettingsStore store(path);
+    int i = 0;
+    for (const std::string& v : values) {
+      ASSERT_TRUE(store.WriteString("Test", "Wert" + std::to_string(i++), v));
+      EXPECT_EQ(store.ReadString("Test", "Wert" + std::to_string(i - 1), "default"), v);
+    }
+  }
+  CFileSettingsStore reopened(path);
+  int i = 0;
+  for (const std::string& v : values) {
+    EXPECT_EQ(reopened.ReadString("Test", "Wert" + std::to_string(i), "default"), v) << "value " << i;
+    ++i;
+  }
+}
+
+TEST(FileSettingsStore, EncodesOnlyWhatNeedsIt) {
+  struct Row {
+    const char* value;
+    const char* stored;
+  } rows[] = {
+      {"Courier", "Courier"},
+      {"/home/anna/web site", "/home/anna/web site"},
+      {"", ""},
+      {"%_vti_cnf;", "\"%_vti_cnf;\""},
+      {" x", "\" x\""},
+      {"a\r\nb", "\"a\\r\\nb\""},
+      {"C:\\x", "\"C:\\\\x\""},
+      {"say \"hi\"", "\"say \\\"hi\\\"\""},
+      {"\x01", "\"\\x01\""},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(EncodeSettingValue(row.value), row.stored) << row.value;
+    EXPECT_EQ(DecodeSettingValue(row.stored), row.value) << row.stored;
+  }
+  // Hand-edited or damaged quoted values are read literally where they make no sense.
+  struct Decode {
+    const char* stored;
+    const char* value;
+  } decodes[] = {
+      {"\"abc\"", "abc"},     {"\"abc", "\"abc"},     {"abc\"", "abc\""}, {"\"", "\""},
+      {"\"a\\qb\"", "a\\qb"}, {"\"a\\x4\"", "a\\x4"}, {"\"a\\\"", "a\\"}, {"\"a\\xZZ\"", "a\\xZZ"},
+  };
+  for (const Decode& row : decodes) EXPECT_EQ(DecodeSettingValue(row.stored), row.value) << row.stored;
+}
+
+TEST(FileSettingsStore, DamagedFileGivesDefaults) {
+  struct Row {
+    const char* name;
+    std::string text;
+    std::int32_t width;  // what "Zeilenbreite" reads as, default 70
+  } rows[] = {
+      {"not a number", "[Einstellungen]\nZeilenbreite=abc\n", 70},
+      {"number with rest", "[Einstellungen]\nZeilenbreite=80px\n", 70},
+      {"beyond 32 bits", "[Einstellungen]\nZeilenbreite=99999999999\n", 70},
+      {"hex", "[Einstellungen]\nZeilenbreite=0x50\n", 70},
+      {"empty", "[Einstellungen]\nZeilenbreite=\n", 70},
+      {"blanks around are fine", "[Einstellungen]\r\n  Zeilenbreite =  80  \r\n", 80},
+      {"negative", "[Einstellungen]\nZeilenbreite=-5\n", -5},
+      {"quoted number", "[Einstellungen]\nZeilenbreite=\"90\"\n", 90},
+      {"section never closed", "[Einstellungen\nZeilenbreite=80\n", 70},
+      {"entry before any section", "Zeilenbreite=80\n[Einstellungen]\n", 70},
+      {"binary garbage", std::string("\0\xff[\x01]\n=\n\xfe=\xfd\n[", 13), 70},
+      {"first section of a name counts", "[Einstellungen]\nZeilenbreite=81\n[einstellungen]\nZeilenbreite=82\n", 81},
+      {"first entry of a name counts", "[Einstellungen]\nzeilenbreite=83\nZeilenbreite=84\n", 83},
+  };
+  for (const Row& row : rows) {
+    CTempDir dir;
+    WriteFile(dir / "t.ini", row.text);
+    CFileSettingsStore store((dir / "t.ini").string());
+    EXPECT_EQ(ReadSetting(store, setting::kLineWidth), row.width) << row.name;
+    EXPECT_EQ(ReadStringSetting(store, setting::kBackupEnding), ".bak") << row.name;
+    EXPECT_TRUE(store.LoadError().empty()) << row.name;
+  }
+}
+
+TEST(FileSettingsStore, WritingKeepsTheRestOfTheFile) {
+  CTempDir dir;
+  const auto path = dir / "t.ini";
+  WriteFile(path, "; von Hand\n[Einstellungen]\nZeilenbreite=80\nUnbekannt=1\n\n[Tip]\nStartUp=1\n");
+  CFileSettingsStore store(path.string());
+  ASSERT_TRUE(store.WriteInt("einstellungen", "zeilenbreite", 100));
+  ASSERT_TRUE(store.WriteInt("Einstellungen", "Baumart", 2));
+  EXPECT_EQ(ReadFile(path),
+            "; von Hand\n[Einstellungen]\nZeilenbreite=100\nUnbekannt=1\nBaumart=2\n\n[Tip]\nStartUp=1\n");
+}
+
+TEST(FileSettingsStore, ReadsTheFileOnlyOnce) {
+  CTempDir dir;
+  const auto path = dir / "t.ini";
+  WriteFile(path, "[Einstellungen]\nZeilenbreite=80\n");
+  CFileSettingsStore store(path.string());
+  WriteFile(path, "[Einstellungen]\nZeilenbreite=90\n");
+  EXPECT_EQ(store.ReadInt("Einstellungen", "Zeilenbreite", 70), 80);
+}
+
+TEST(FileSettingsStore, RefusesNamesThatCannotBeReadBack) {
+  CTempDir dir;
+  CFileSettingsStore store((dir / "t.ini").string());
+  struct Row {
+    const char* section;
+    const char* name;
+  } rows[] = {{"Einstellungen", "a=b"}, {"Einstellungen", ""},   {"Einstellungen", "x\ny"}, {"Ein]", "x"}, {"", "x"},
+              {" Einstellungen", "x"},  {"Einstellungen", ";x"}, {"Einstellungen", "x "}};
+  for (const Row& row : rows) {
+    EXPECT_FALSE(store.WriteString(row.section, row.name, "v")) << row.section << "/" << row.name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "t.ini"));
+}
+
+TEST(FileSettingsStore, UnusableFileIsNeverOverwritten) {
+  CTempDir dir;
+  // A folder where the file should be.
+  std::filesystem::create_directory(dir / "t.ini");
+  CFileSettingsStore folder((dir / "t.ini").string());
+  EXPECT_FALSE(folder.LoadError().empty());
+  EXPECT_EQ(folder.ReadInt("Einstellungen", "Zeilenbreite", 70), 70);
+  EXPECT_FALSE(folder.WriteInt("Einstellungen", "Zeilenbreite", 90));
+  EXPECT_EQ(folder.ReadInt("Einstellungen", "Zeilenbreite", 70), 90) << "memory keeps the value for this run";
+
+  if (::geteuid() == 0) return;  // root reads every file
+  WriteFile(dir / "locked.ini", "[Einstellungen]\nZeilenbreite=80\n");
+  ASSERT_EQ(::chmod((dir / "locked.ini").c_str(), 0200), 0);
+  CFileSettingsStore locked((dir / "locked.ini").string());
+  EXPECT_EQ(locked.ReadInt("Einstellungen", "Zeilenbreite", 70), 70);
+  EXPECT_FALSE(locked.WriteInt("Einstellungen", "Baumart", 1));
+  ASSERT_EQ(::chmod((dir / "locked.ini").c_str(), 0600), 0);
+  EXPECT_EQ(ReadFile(dir / "locked.ini"), "[Einstellungen]\nZeilenbreite=80\n");
+}
+
+TEST(FileSettingsStore, MemoryOnlyStoreWithoutPath) {
+  CFileSettingsStore store("");
+  EXPECT_FALSE(store.WriteString("Tip", "TimeStamp", "x"));
+  EXPECT_EQ(store.ReadString("Tip", "TimeStamp", ""), "x");
+}
+
+TEST(FileSettingsStore, WritesKeepPermissions) {
+  CTempDir dir;
+  const auto path = dir / "t.ini";
+  WriteFile(path, "[Einstellungen]\n");
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+  CFileSettingsStore store(path.string());
+  ASSERT_TRUE(store.WriteInt("Einstellungen", "Baumart", 1));
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(FileSettingsStore, DefaultPathOrder) {
+  struct Row {
+    const char* name;
+    const char* explicitPath;
+    const char* settingsEnv;
+    const char* xdg;
+    const char* home;
+    const char* expected;
+  } rows[] = {
+      {"option first", "/opt/x.ini", "/env/y.ini", "/xdg", "/home/a", "/opt/x.ini"},
+      {"then the variable", "", "/env/y.ini", "/xdg", "/home/a", "/env/y.ini"},
+      {"then XDG_CONFIG_HOME", "", nullptr, "/xdg/", "/home/a", "/xdg/Harbeck/Trimvale.ini"},
+      {"empty variables count as unset", "", "", "", "/home/a", "/home/a/.config/Harbeck/Trimvale.ini"},
+      {"a relative XDG_CONFIG_HOME is ignored", "", nullptr, "rel", "/home/a", "/home/a/.config/Harbeck/Trimvale.ini"},
+  };
+  for (const Row& row : rows) {
+    CEnvVar settings("TRIMVALE_SETTINGS", row.settingsEnv);
+    CEnvVar xdg("XDG_CONFIG_HOME", row.xdg);
+    CEnvVar home("HOME", row.home);
+    EXPECT_EQ(DefaultSettingsPath(row.explicitPath), row.expected) << row.name;
+  }
+}
+
+}  // namespace
+}  // namespace trimvale
