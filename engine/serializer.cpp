@@ -369,7 +369,9 @@ void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text,
   const auto length = static_cast<std::int64_t>(text.size());
 
   // A text that does not fit behind the current line's end starts a line of its own: a long one
-  // when fewer than 20 columns are left, a short one when no column is left at all.
+  // when fewer than 20 columns are left, a short one (at most 20 characters, which is never split)
+  // when no column is left at all, since it would otherwise lengthen a line already at the width.
+  // A break at column 0 would only add an empty line.
   bool lineBeganBefore = true;
   std::int64_t firstLimit = width - column;
   if (column > 0 && ((column > width - kMinRun && length > kMinRun) || (column >= width && length > 0))) {
