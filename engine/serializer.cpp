@@ -1,15 +1,468 @@
-// Placeholder until the serializer lands: text nodes are written as they stand.
 #include "engine/serializer.h"
 
-namespace trimvale {
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <vector>
 
-bool SerializeNode(CRunContext& ctx, const CHtmlNode& node, std::string& output, int) {
-  if (ctx.Cancelled()) return false;
-  output += node.text;
-  return true;
+#include "rules/text_util.h"
+
+namespace trimvale {
+namespace {
+
+// Text written before or after a tag must be long enough to be worth a line of its own; the same
+// length is the least that may stand after the last break of a wrapped text.
+constexpr std::int64_t kMinRun = 20;
+
+bool Has(std::uint8_t bits, std::uint8_t bit) { return (bits & bit) != 0; }
+
+bool IsElement(const CHtmlNode& node) {
+  switch (node.kind) {
+    case TagKind::Text:
+    case TagKind::Comment:
+    case TagKind::Xmp:
+    case TagKind::Plaintext:
+      return false;
+    default:
+      return true;
+  }
 }
 
-void AppendWrapped(CRunContext&, std::string& output, std::string_view text, int) { output += text; }
-void AppendAttributes(const CHtmlNode&, std::string&) {}
+// Elements whose content the browser takes character by character: a break or an indentation
+// added inside them changes what the page shows (pre, textarea) or does (script). Their content
+// is written as it stands, and nothing is added after their start tag or before their end tag,
+// so that a page run through the program again comes out the same.
+bool KeepsContentAsItStands(const CHtmlNode& node) {
+  return IsElement(node) &&
+         (EqualsNoCase(node.name, "script") || EqualsNoCase(node.name, "pre") || EqualsNoCase(node.name, "textarea"));
+}
+
+bool InsideContentKeptAsItStands(const CHtmlNode& node) {
+  for (const CHtmlNode* up = node.parent; up; up = up->parent) {
+    if (KeepsContentAsItStands(*up)) return true;
+  }
+  return false;
+}
+
+// The output and the line-start mark of one run, with the primitive steps of the layout.
+class CLineWriter {
+ public:
+  CLineWriter(CRunContext& ctx, std::string& out) : ctx_(ctx), out_(out) {}
+
+  std::string& Out() { return out_; }
+  bool EndsWithLineFeed() const { return !out_.empty() && out_.back() == '\n'; }
+
+  void Break() {
+    out_ += "\r\n";
+    SetMark(out_.size());
+  }
+
+  void Indent(int level) {
+    const std::string& unit = ctx_.config.layout.indentUnit;
+    if (unit.empty()) return;
+    for (int i = 0; i < level; ++i) out_ += unit;
+  }
+
+  // Column of the end of the output on the current line.
+  std::int64_t Column() const {
+    const auto size = static_cast<std::int64_t>(out_.size());
+    const std::int64_t mark = ctx_.lineStart;
+    return mark >= 0 && mark <= size ? size - mark : size;
+  }
+
+  void SetMark(std::size_t pos) { ctx_.lineStart = static_cast<std::int32_t>(std::min<std::size_t>(pos, INT32_MAX)); }
+
+  // Appends text that must reach the page unchanged; the mark follows its last line feed so
+  // that the columns after it are counted from the line it really ends on.
+  void AppendAsItStands(std::string_view text) {
+    const std::size_t before = out_.size();
+    out_ += text;
+    const std::size_t lf = text.rfind('\n');
+    if (lf != std::string_view::npos) SetMark(before + lf + 1);
+  }
+
+  // Takes back the line break at the end of the output so that what follows joins the previous
+  // line. Only the mark's column matters to wrapping, and every column from W on is treated
+  // alike, so the search for the previous line feed looks back no further than W + 1 bytes:
+  // looking further would make a long line that keeps receiving comments cost quadratic time.
+  void JoinPreviousLine() {
+    std::size_t cut = out_.size() - 1;
+    // A lone line feed (from content kept as it stands) is taken back alone: removing two bytes
+    // would eat a character of the page.
+    if (out_[cut - 1] == '\r') --cut;
+    out_.resize(cut);
+    const auto window = static_cast<std::size_t>(std::max(ctx_.config.layout.width, 1)) + 1;
+    const std::size_t from = cut > window ? cut - window : 0;
+    const std::size_t lf = std::string_view(out_).substr(from).rfind('\n');
+    if (lf != std::string_view::npos) {
+      SetMark(from + lf + 1);
+    } else {
+      SetMark(from);  // the real line start, or one at least W + 1 columns back
+    }
+  }
+
+ private:
+  CRunContext& ctx_;
+  std::string& out_;
+};
+
+// In "Alles auf eine Zeile" a comment keeps its content but loses its line breaks: each CR LF
+// with the spaces directly around it becomes one space.
+std::string FoldCommentLines(std::string_view text) {
+  std::string folded;
+  folded.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      while (!folded.empty() && folded.back() == ' ') folded.pop_back();
+      folded += ' ';
+      i += 2;
+      while (i < text.size() && text[i] == ' ') ++i;
+    } else {
+      folded += text[i++];
+    }
+  }
+  return folded;
+}
+
+void WriteComment(CRunContext& ctx, CLineWriter& w, const CHtmlNode& node) {
+  std::string& out = w.Out();
+  if (ctx.config.layout.mode == kLayoutOneLine) {
+    out += "<!--";
+    out += FoldCommentLines(node.text);
+    out += '>';
+    return;
+  }
+  if (Has(node.layoutBits, layout_bit::kBreakBefore)) {
+    if (!w.EndsWithLineFeed()) w.Break();
+  } else if (out.size() >= 2 && w.EndsWithLineFeed()) {
+    // The comment stood in the middle of a line: it goes back to the end of the previous one.
+    w.JoinPreviousLine();
+  }
+  out += "<!--";
+  out += node.text;
+  out += '>';
+  if (Has(node.layoutBits, layout_bit::kBreakAfterEnd1)) w.Break();
+}
+
+std::string StartTag(const CHtmlNode& node) {
+  std::string tag = "<";
+  tag += node.name;
+  AppendAttributes(node, tag);
+  tag += node.text;
+  tag += '>';
+  return tag;
+}
+
+// One open element on the explicit stack of the writer.
+struct CFrame {
+  const CHtmlNode* node;
+  const CHtmlNode* next;  // next child to write, or null when all are written
+  int level;              // the element's own indentation level
+  bool asItStands;        // the element lies inside content that is written as it stands
+};
+
+enum class Step {
+  kDone,     // the node is completely written
+  kDescend,  // the start tag is written; children and end tag follow
+  kStop,     // nothing more may be written
+};
+
+class CTreeWriter {
+ public:
+  CTreeWriter(CRunContext& ctx, std::string& out) : ctx_(ctx), w_(ctx, out) {}
+
+  bool Write(const CHtmlNode& top, int level) {
+    if (!Enter(top, level, InsideContentKeptAsItStands(top))) return false;
+    while (!stack_.empty()) {
+      CFrame& frame = stack_.back();
+      if (const CHtmlNode* child = frame.next) {
+        frame.next = child->NextSibling();
+        const bool childAsItStands = frame.asItStands || KeepsContentAsItStands(*frame.node);
+        int childLevel = frame.level;
+        if (Has(frame.node->layoutBits, layout_bit::kIndentChildren) && childLevel < INT_MAX) ++childLevel;
+        if (!Enter(*child, childLevel, childAsItStands)) return false;  // `frame` may dangle from here
+      } else {
+        WriteEndTag(frame);
+        stack_.pop_back();
+      }
+    }
+    return true;
+  }
+
+ private:
+  // Writes what comes before the node's children; pushes a frame when children and an end tag
+  // follow. False stops the whole output.
+  bool Enter(const CHtmlNode& node, int level, bool asItStands) {
+    if (ctx_.Cancelled()) return false;
+    const Step step = asItStands ? WriteAsItStands(node) : WriteStart(node, level);
+    if (step == Step::kStop) return false;
+    if (step == Step::kDescend) stack_.push_back({&node, node.children.front(), level, asItStands});
+    return true;
+  }
+
+  Step WriteStart(const CHtmlNode& node, int level) {
+    const std::uint8_t bits = node.layoutBits;
+    std::string& out = w_.Out();
+    if (node.kind == TagKind::Comment) {
+      WriteComment(ctx_, w_, node);
+      return Step::kDone;
+    }
+    if (!out.empty()) {
+      if (w_.EndsWithLineFeed()) {
+        w_.Indent(level);
+      } else if (Has(bits, layout_bit::kBreakBefore) || node.kind == TagKind::Plaintext) {
+        w_.Break();
+        w_.Indent(level);
+      }
+    }
+    switch (node.kind) {
+      case TagKind::Plaintext:
+        out += "<plaintext>";
+        out += node.text;
+        return Step::kStop;
+      case TagKind::Xmp:
+        out += "<xmp>";
+        out += node.text;
+        out += "</xmp>";
+        BreaksAfterEndTag(bits);
+        return Step::kDone;
+      case TagKind::Text:
+        AppendWrapped(ctx_, out, node.text, level);
+        return Step::kDone;
+      default:
+        break;
+    }
+    AppendWrapped(ctx_, out, StartTag(node), level);
+    if (node.endTagKind == kEndTagNone) {
+      BreaksAfterStartTag(bits);
+      return Step::kDone;
+    }
+    if (!KeepsContentAsItStands(node)) BreaksAfterStartTag(bits);
+    return Step::kDescend;
+  }
+
+  // Inside script, pre and textarea every node is written as it stands: no breaks, no
+  // indentation, no wrapping, whatever its layout bits say.
+  Step WriteAsItStands(const CHtmlNode& node) {
+    switch (node.kind) {
+      case TagKind::Text:
+        w_.AppendAsItStands(node.text);
+        return Step::kDone;
+      case TagKind::Comment:
+        w_.AppendAsItStands("<!--");
+        w_.AppendAsItStands(node.text);
+        w_.AppendAsItStands(">");
+        return Step::kDone;
+      case TagKind::Plaintext:
+        w_.AppendAsItStands("<plaintext>");
+        w_.AppendAsItStands(node.text);
+        return Step::kStop;
+      case TagKind::Xmp:
+        w_.AppendAsItStands("<xmp>");
+        w_.AppendAsItStands(node.text);
+        w_.AppendAsItStands("</xmp>");
+        return Step::kDone;
+      default:
+        w_.AppendAsItStands(StartTag(node));
+        return node.endTagKind == kEndTagNone ? Step::kDone : Step::kDescend;
+    }
+  }
+
+  void WriteEndTag(const CFrame& frame) {
+    const CHtmlNode& node = *frame.node;
+    const std::uint8_t bits = node.layoutBits;
+    const bool plain = frame.asItStands || KeepsContentAsItStands(node);
+    if (!plain && !w_.Out().empty()) {
+      if (w_.EndsWithLineFeed()) {
+        if (Has(bits, layout_bit::kBreakBeforeEnd2)) w_.Break();
+        w_.Indent(frame.level);
+      } else if (Has(bits, layout_bit::kBreakBeforeEnd1)) {
+        w_.Break();
+        if (Has(bits, layout_bit::kBreakBeforeEnd2)) w_.Break();
+        w_.Indent(frame.level);
+      }
+    }
+    // A conditional section ends with its own marker, and nothing is laid out after it.
+    if (node.kind == TagKind::DownlevelIf || node.kind == TagKind::CommentIf) {
+      const std::string_view marker = node.kind == TagKind::DownlevelIf ? "<![endif]>" : "<![endif]-->";
+      if (frame.asItStands) {
+        w_.AppendAsItStands(marker);
+      } else {
+        w_.Out() += marker;
+      }
+      return;
+    }
+    std::string tag = "</";
+    tag += node.name;
+    tag += '>';
+    if (frame.asItStands) {
+      w_.AppendAsItStands(tag);
+      return;
+    }
+    w_.Out() += tag;
+    BreaksAfterEndTag(bits);
+  }
+
+  void BreaksAfterStartTag(std::uint8_t bits) {
+    if (!Has(bits, layout_bit::kBreakAfter1)) return;
+    w_.Break();
+    if (Has(bits, layout_bit::kBreakAfter2)) w_.Break();
+  }
+
+  void BreaksAfterEndTag(std::uint8_t bits) {
+    if (!Has(bits, layout_bit::kBreakAfterEnd1)) return;
+    w_.Break();
+    if (Has(bits, layout_bit::kBreakAfterEnd2)) w_.Break();
+  }
+
+  CRunContext& ctx_;
+  CLineWriter w_;
+  std::vector<CFrame> stack_;  // open elements, innermost last
+};
+
+// Writes an attribute value between double quotes. A double quote inside the value would end
+// the attribute early and turn the rest into markup, so it is written as a character reference.
+void AppendQuoted(std::string& tag, std::string_view value) {
+  tag += '"';
+  for (char c : value) {
+    if (c == '"') {
+      tag += "&quot;";
+    } else {
+      tag += c;
+    }
+  }
+  tag += '"';
+}
+
+// A class value is written as stored, which is right for the usual single name. A value that
+// was quoted in the page (several names, or characters that end an unquoted value) must be
+// quoted again, or only its first name would remain a class and the rest would become stray
+// attributes.
+void AppendClassValue(std::string& tag, std::string_view value) {
+  const bool alreadyQuoted =
+      value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+  const bool needsQuotes = !alreadyQuoted && value.find_first_of(" \t\r\n\f\"'=<>`") != std::string_view::npos;
+  if (needsQuotes) {
+    AppendQuoted(tag, value);
+  } else {
+    tag += value;
+  }
+}
+
+}  // namespace
+
+bool SerializeNode(CRunContext& ctx, const CHtmlNode& node, std::string& output, int level) {
+  CTreeWriter writer(ctx, output);
+  return writer.Write(node, level);
+}
+
+void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text, int level) {
+  const CLayoutSettings& layout = ctx.config.layout;
+  if (layout.mode == kLayoutOneLine || !layout.wrap) {
+    output += text;
+    return;
+  }
+  CLineWriter w(ctx, output);
+  const std::int64_t width = std::max(layout.width, 1);
+  const std::int64_t column = !text.empty() && text.front() == '\r' ? 0 : w.Column();
+  const auto length = static_cast<std::int64_t>(text.size());
+
+  // A text that does not fit behind the current line's end starts a line of its own: a long one
+  // when fewer than 20 columns are left, a short one (at most 20 characters, which is never split)
+  // when no column is left at all, since it would otherwise lengthen a line already at the width.
+  // A break at column 0 would only add an empty line.
+  bool lineBeganBefore = true;
+  std::int64_t firstLimit = width - column;
+  if (column > 0 && ((column > width - kMinRun && length > kMinRun) || (column >= width && length > 0))) {
+    w.Break();
+    w.Indent(level);
+    lineBeganBefore = false;
+    firstLimit = width;
+  }
+
+  if (!output.empty() && (output.back() == ' ' || output.back() == '\n')) {
+    const std::size_t first = text.find_first_not_of(' ');
+    text.remove_prefix(first == std::string_view::npos ? text.size() : first);
+  }
+  const auto n = static_cast<std::int64_t>(text.size());
+  if (n < firstLimit) {
+    output += text;
+    return;
+  }
+
+  // Break points are spaces. Each line ends at the space nearest to its limit, before it (a) or
+  // after it (b, which wins ties); a text's last 20 characters are never split off. The search
+  // position only moves forward, so the whole text costs one pass.
+  const auto npos = std::string_view::npos;
+  auto skipSpaces = [&](std::size_t pos) {
+    const std::size_t next = text.find_first_not_of(' ', pos);
+    return next == npos ? text.size() : next;
+  };
+  std::size_t written = 0;          // first character not yet appended
+  std::size_t search = 0;           // next position to look for a space
+  std::int64_t limit = firstLimit;  // text position where the current line is full
+  bool firstLine = true;
+  for (;;) {
+    std::size_t earlier = npos;  // last space before the limit
+    std::size_t later = npos;    // first space at or beyond the limit
+    for (;;) {
+      const std::size_t space = text.find(' ', search);
+      if (space == npos || n - static_cast<std::int64_t>(space) - 1 < kMinRun) {
+        output.append(text.substr(written));
+        return;
+      }
+      if (static_cast<std::int64_t>(space) >= limit) {
+        later = space;
+        break;
+      }
+      earlier = space;
+      search = space + 1;
+    }
+    const bool breakBeforeText = earlier == npos && firstLine && lineBeganBefore;
+    bool takeEarlier = false;
+    if (earlier != npos) {
+      takeEarlier = limit - static_cast<std::int64_t>(earlier) < static_cast<std::int64_t>(later) - limit;
+    } else if (breakBeforeText) {
+      takeEarlier = limit < static_cast<std::int64_t>(later) - limit;
+    }
+    std::size_t lineStart;
+    if (takeEarlier && earlier == npos) {
+      w.Break();
+      w.Indent(level);
+      lineStart = 0;
+      written = skipSpaces(0);
+      search = std::max(written, later);
+    } else {
+      const std::size_t at = takeEarlier ? earlier : later;
+      output.append(text.substr(written, at - written));
+      w.Break();
+      w.Indent(level);
+      lineStart = at + 1;
+      written = skipSpaces(lineStart);
+      // Between the earlier candidate and the later one there is no other space.
+      search = takeEarlier ? std::max(written, later) : written;
+    }
+    firstLine = false;
+    limit = static_cast<std::int64_t>(lineStart) + width;
+    if (n <= limit) break;
+  }
+  output.append(text.substr(written));
+}
+
+void AppendAttributes(const CHtmlNode& node, std::string& tag) {
+  if (!node.cssClass.empty()) {
+    tag += " class=";
+    AppendClassValue(tag, node.cssClass);
+  }
+  if (!node.style.empty()) {
+    tag += " style=";
+    AppendQuoted(tag, node.style);
+  }
+  if (!node.lang.empty()) {
+    tag += " lang=";
+    AppendQuoted(tag, node.lang);
+  }
+}
 
 }  // namespace trimvale

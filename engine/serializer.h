@@ -11,7 +11,8 @@
 namespace trimvale {
 
 // Appends `node` and its subtree at indentation `level`. False stops the whole output: cancelled
-// on entry, after a plaintext element, or when a descendant returned false.
+// on entry, after a plaintext element, or when a descendant returned false. The content of script,
+// pre and textarea elements is written as it stands. Works on trees of any depth without recursion.
 bool SerializeNode(CRunContext& ctx, const CHtmlNode& node, std::string& output, int level);
 
 // Appends `text`, wrapping it at the line width.
