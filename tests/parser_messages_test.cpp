@@ -71,5 +71,36 @@ TEST(ParserMessages, CancelledRunParsesNothing) {
   EXPECT_EQ(sink.Text(), "");
 }
 
+// Cancels the run once it has seen a given number of nodes.
+class CCancellingObserver : public IParseObserver {
+ public:
+  CCancellingObserver(std::atomic<bool>& cancel, int after) : cancel_(cancel), after_(after) {}
+  void AddParsedNode(const CHtmlNode&, int) override {
+    if (--after_ == 0) cancel_ = true;
+  }
+
+ private:
+  std::atomic<bool>& cancel_;
+  int after_;
+};
+
+TEST(ParserMessages, CancelAtAnyPointLeavesASoundPartialTree) {
+  const char* inputs[] = {
+      "<ul><li>a<li>b<li>c</ul><p>x</p>",
+      "<div><p>q<p>r<li>a<li>b</div>t",
+      "<div><span><b>x</div><i>y</i>",
+  };
+  for (const char* input : inputs) {
+    for (int after = 1; after <= 12; ++after) {
+      std::atomic<bool> cancel{false};
+      CCancellingObserver observer(cancel, after);
+      CParseSetup setup;
+      setup.cancel = &cancel;
+      setup.observer = &observer;
+      Parse(input, setup);  // the harness checks parents, leftovers and the emptied tag stack
+    }
+  }
+}
+
 }  // namespace
 }  // namespace trimvale::test
