@@ -98,8 +98,10 @@ int CParser::Resume(CFrame& frame, int childResult) {
 int CParser::Unwind(CFrame& frame) {
   CHtmlNode& node = *frame.node;
   // The children as the unwinding sees them: the element's own, then the block moved up from
-  // the level below, which is settled only where it finally stays.
-  const bool holdsBlock = !pending_.empty() && pendingTarget_ == &node;
+  // the level below, which is settled only where it finally stays. A block meant for another
+  // element cannot wait any longer.
+  if (!pending_.empty() && pendingTarget_ != &node) SettlePendingMoves();
+  const bool holdsBlock = !pending_.empty();
   const std::size_t own = node.children.size();
   const std::size_t count = own + (holdsBlock ? pendingSize_ : 0);
   const CHtmlNode* last = holdsBlock ? pendingLast_ : node.children.back();
@@ -121,7 +123,7 @@ int CParser::Unwind(CFrame& frame) {
       // A block from below is always the tail, so the cut lies among the element's own children.
       pending_.push_back({&node, node.children.Nth(static_cast<std::size_t>(from))});
       pendingTarget_ = node.parent;
-      pendingLast_ = const_cast<CHtmlNode*>(last);
+      pendingLast_ = last;
       pendingSize_ = static_cast<std::size_t>(ctx_.sameNameMoves);
       moved = true;
     }

@@ -112,9 +112,9 @@ class CParser {
     CHtmlNode* first;
   };
   std::vector<CPendingMove> pending_;
-  CHtmlNode* pendingTarget_ = nullptr;  // the element the moved block virtually ends
-  CHtmlNode* pendingLast_ = nullptr;    // last node of the moved block
-  std::size_t pendingSize_ = 0;         // nodes in the moved block
+  CHtmlNode* pendingTarget_ = nullptr;      // the element the moved block virtually ends
+  const CHtmlNode* pendingLast_ = nullptr;  // last node of the moved block
+  std::size_t pendingSize_ = 0;             // nodes in the moved block
 
   void Push(std::string entry);
   void Pop();
