@@ -1,9 +1,105 @@
-// Placeholder until the attribute parser lands.
+// Takes class, style and lang out of an element's tag rest. The rest is read the way a browser
+// reads attributes (name, optional blanks, "=", a quoted or bare value), so a name is found only
+// where it stands as a whole attribute name: never inside a longer name or inside a value.
 #include "engine/attributes.h"
+
+#include <algorithm>
+
+#include "engine/parser_internal.h"
 
 namespace trimvale {
 
-int ExtractAttributes(CRunContext&, CHtmlNode&) { return 1; }
-int ExtractAttribute(CRunContext&, CHtmlNode&, std::string&, std::string_view) { return 0; }
+namespace {
+
+bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// One attribute of a tag rest as the reader sees it.
+struct CAttributeSpan {
+  std::size_t nameBegin;
+  std::size_t nameEnd;
+  std::size_t next;  // where the following attribute may begin
+};
+
+// Reads the attribute that begins at or after `pos`; false when only white space is left.
+bool NextAttribute(std::string_view t, std::size_t pos, CAttributeSpan& span) {
+  while (pos < t.size() && IsWhite(t[pos])) ++pos;
+  if (pos >= t.size()) return false;
+  span.nameBegin = pos;
+  while (pos < t.size() && !IsWhite(t[pos]) && t[pos] != '=') ++pos;
+  span.nameEnd = pos;
+  span.next = pos;
+  std::size_t q = pos;
+  while (q < t.size() && t[q] == ' ') ++q;
+  if (q < t.size() && t[q] == '=') {
+    ++q;
+    while (q < t.size() && t[q] == ' ') ++q;
+    if (q < t.size() && (t[q] == '"' || t[q] == '\'')) {
+      const std::size_t close = t.find(t[q], q + 1);
+      span.next = close == std::string_view::npos ? t.size() : close + 1;
+    } else {
+      while (q < t.size() && !IsWhite(t[q])) ++q;
+      span.next = q;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int ExtractAttributes(CRunContext& ctx, CHtmlNode& node) {
+  ExtractAttribute(ctx, node, node.cssClass, "class");
+  ExtractAttribute(ctx, node, node.style, "style");
+  ExtractAttribute(ctx, node, node.lang, "lang");
+  return 1;
+}
+
+int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std::string_view attributeName) {
+  std::string& t = node.text;
+  const std::size_t length = t.size();
+  auto at = [&t](std::size_t i) { return i < t.size() ? t[i] : '\0'; };
+
+  CAttributeSpan span{};
+  for (std::size_t pos = 0; NextAttribute(t, pos, span); pos = span.next) {
+    if (std::string_view(t).substr(span.nameBegin, span.nameEnd - span.nameBegin) != attributeName) continue;
+    const std::size_t i = span.nameBegin;
+    std::size_t j = span.nameEnd;
+    // The warnings fire when the blanks reach the last character of the rest, one short of its
+    // end: a single trailing blank after a bare name goes by without a word.
+    while (j < length && t[j] == ' ') {
+      ++j;
+      if (j + 1 == length) {
+        parse::Report(ctx, parse::ParseMessage::kAttributeWithoutEquals, {node.name, attributeName});
+        return 0;
+      }
+    }
+    if (at(j) != '=') continue;
+    std::size_t k = j + 1;
+    while (at(k) == ' ') {
+      ++k;
+      if (k + 1 == length) {
+        parse::Report(ctx, parse::ParseMessage::kAttributeWithoutValue, {node.name, attributeName});
+        return 0;
+      }
+    }
+    // The separating white space goes with the attribute; anything else before the name (the
+    // quote that closed the previous value) stays.
+    const std::size_t cut = (i > 0 && IsWhite(t[i - 1])) ? i - 1 : i;
+    const char quote = at(k);
+    if (quote == '"' || quote == '\'') {
+      const std::size_t close = t.find(quote, k + 1);
+      const std::size_t valueEnd = close == std::string::npos ? length : close;
+      target.append(t, k + 1, valueEnd - (k + 1));
+      t.erase(cut, (close == std::string::npos ? length : close + 1) - cut);
+      std::replace(target.begin(), target.end(), '"', '\'');
+      return 1;
+    }
+    std::size_t end = std::min(k, length);
+    while (end < length && !IsWhite(t[end])) ++end;
+    target.append(t, std::min(k, length), end - std::min(k, length));
+    t.erase(cut, end - cut);
+    return 1;
+  }
+  return 0;
+}
 
 }  // namespace trimvale

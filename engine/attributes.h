@@ -1,5 +1,6 @@
 #pragma once
-// Takes class, style and lang out of an element's tag rest into the node's own fields.
+// Takes class, style and lang out of an element's tag rest into the node's own fields; the rest
+// of the tag stays in node.text unchanged.
 
 #include <string>
 #include <string_view>
@@ -12,7 +13,10 @@ namespace trimvale {
 // Extracts "class", "style" and "lang" in that order. Returns 1.
 int ExtractAttributes(CRunContext& ctx, CHtmlNode& node);
 
-// Appends the value of `attributeName` to `target` and deletes the attribute from node.text.
+// Appends the value of `attributeName` (compared with letter case) to `target` and deletes the
+// attribute from node.text. Only a whole attribute name counts, and the first one followed by
+// "=" gives the value. Double quotes in a quoted value become single quotes. A name whose blanks
+// run to the end of the tag, or whose "=" is followed only by blanks, is reported and left.
 // Returns 1 when a value was taken out (possibly empty), 0 otherwise.
 int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std::string_view attributeName);
 

@@ -1,37 +1,195 @@
-// Placeholder until the real tokenizer lands: the whole input becomes one text node.
+// The element parser: builds the tree from the tokens, closes elements whose end tags are
+// missing, and runs the top-level loop of a run. Nesting is followed with an explicit stack of
+// frames, so the depth of a page costs heap, never call stack.
 #include "engine/parser.h"
+
+#include "engine/attributes.h"
+#include "engine/parser_internal.h"
+#include "rules/text_util.h"
 
 namespace trimvale {
 
-std::int32_t ReadToken(CRunContext& ctx, CHtmlNode& node, std::string_view text) {
-  if (ctx.Cancelled()) return 0;
-  node.text.assign(text.substr(static_cast<std::size_t>(ctx.parsePos)));
-  node.kind = TagKind::Text;
-  node.endTagKind = kEndTagNone;
-  node.layoutBits = 0;
-  node.isBare = node.text.empty();
-  return static_cast<std::int32_t>(node.text.size());
+namespace parse {
+
+int CParser::ParseElement(CHtmlNode& top, int depth) {
+  // Each frame is an element whose children are being read, innermost last. A call of the
+  // element parser on a child becomes a new frame; its result goes back to the frame below.
+  std::vector<CFrame> frames;
+  CHtmlNode* node = &top;
+  int nodeDepth = depth;
+  for (;;) {
+    int result = Enter(*node, nodeDepth);
+    if (result == kDescend) {
+      CHtmlNode* child = node->children.PushBack(MakeNode(node));
+      frames.push_back({node, nodeDepth, child});
+      node = child;
+      ++nodeDepth;
+      continue;
+    }
+    for (;;) {
+      if (frames.empty()) {
+        SettlePendingMoves();
+        return result;
+      }
+      CFrame& frame = frames.back();
+      result = Resume(frame, result);
+      if (result == kDescend) {
+        node = frame.child;
+        nodeDepth = frame.depth + 1;
+        break;
+      }
+      frames.pop_back();
+    }
+  }
 }
 
-int ParseElement(CRunContext& ctx, CHtmlNode& node, std::string_view text, int depth) {
-  if (ctx.Cancelled()) return 0;
-  const std::int32_t n = ReadToken(ctx, node, text);
-  ctx.parsePos += n;
-  if (ctx.observer) ctx.observer->AddParsedNode(node, depth);
+int CParser::Enter(CHtmlNode& node, int depth) {
+  if (ctx_.Cancelled()) return 0;
+  const std::int32_t used = ReadToken(node);
+  if (used == 0) return 0;  // cancelled while reading
+  if (used < 0) {
+    if (node.skip) return 1;
+    // The input ended inside a tag: its text is kept and nothing is left to read.
+    ctx_.parsePos = static_cast<std::int32_t>(text_.size());
+    if (ctx_.observer) ctx_.observer->AddParsedNode(node, depth);
+    return 1;
+  }
+  ctx_.parsePos += used;
+  if (node.skip) return 1;
+  if (node.isEndTag) return 0;
+  if (ctx_.observer) ctx_.observer->AddParsedNode(node, depth);
+  if (node.endTagKind == kEndTagNone) return 1;
+  // Conditional sections are closed by their endif marker, not by their own name.
+  if (EqualsNoCase(node.name, "![if")) {
+    Push("![endif]");
+  } else if (EqualsNoCase(node.name, "!--[if")) {
+    Push("![endif]--");
+  } else {
+    Push(node.name);
+  }
+  return kDescend;
+}
+
+int CParser::Resume(CFrame& frame, int childResult) {
+  CHtmlNode& node = *frame.node;
+  if (childResult == 0) {
+    // The child was the end tag that closed this element (or the run was cancelled).
+    SettlePendingMoves();
+    node.children.Unlink(frame.child);
+    return 1;
+  }
+  if (ctx_.Cancelled()) {
+    SettlePendingMoves();
+    return 0;
+  }
+  if (frame.child->skip) {
+    node.children.Unlink(frame.child);
+  } else {
+    // The child just parsed is extracted, not whatever the unwinding left last in the list: a
+    // moved node was extracted where it was parsed, and its old holder must be extracted too.
+    if (frame.child->kind != TagKind::Text) ExtractAttributes(ctx_, *frame.child);
+    if (ctx_.unwindCount > 0) return Unwind(frame);
+  }
+  if (ctx_.parsePos >= static_cast<std::int32_t>(text_.size())) return 1;
+  frame.child = node.children.PushBack(MakeNode(&node));
+  return kDescend;
+}
+
+int CParser::Unwind(CFrame& frame) {
+  CHtmlNode& node = *frame.node;
+  // The children as the unwinding sees them: the element's own, then the block moved up from
+  // the level below, which is settled only where it finally stays. A block meant for another
+  // element cannot wait any longer.
+  if (!pending_.empty() && pendingTarget_ != &node) SettlePendingMoves();
+  const bool holdsBlock = !pending_.empty();
+  const std::size_t own = node.children.size();
+  const std::size_t count = own + (holdsBlock ? pendingSize_ : 0);
+  const CHtmlNode* last = holdsBlock ? pendingLast_ : node.children.back();
+
+  const bool required = last && last->endTagKind == kEndTagRequired;
+  if (ctx_.unwindCount == 1 && required) Report(ctx_, ParseMessage::kSevereStructure);
+  --ctx_.unwindCount;
+  bool moved = false;
+  if (!last) {
+    // Nothing to judge: the element is simply closed.
+  } else if (required) {
+    Report(ctx_, ParseMessage::kEndTagMissingFor, {last->name, last->text});
+  } else if (EqualsNoCase(last->name, node.name)) {
+    // Runs of an element with an optional end tag nested in each other (list items without
+    // end tags) become siblings: each level hands its trailing same-named children up.
+    ++ctx_.sameNameMoves;
+    const std::int64_t from = static_cast<std::int64_t>(count) - ctx_.sameNameMoves;
+    if (from >= 0 && node.parent) {
+      // A block from below is always the tail, so the cut lies among the element's own children.
+      pending_.push_back({&node, node.children.Nth(static_cast<std::size_t>(from))});
+      pendingTarget_ = node.parent;
+      pendingLast_ = last;
+      pendingSize_ = static_cast<std::size_t>(ctx_.sameNameMoves);
+      moved = true;
+    }
+  }
+  if (!moved) SettlePendingMoves();
+  if (ctx_.unwindCount == 0) {
+    ctx_.sameNameMoves = 0;
+    SettlePendingMoves();
+  }
   return 1;
 }
 
-bool ParseDocument(CRunContext& ctx, CHtmlNode& root, std::string_view text) {
-  auto node = MakeNode(&root);
-  if (ParseElement(ctx, *node, text, 1) == 0) return false;
-  for (;;) {
-    if (!node->skip) root.children.PushBack(std::move(node));
-    node = MakeNode(&root);
-    if (ctx.parsePos >= static_cast<std::int32_t>(text.size())) break;
-    if (ParseElement(ctx, *node, text, 1) == 0) break;
+void CParser::SettlePendingMoves() {
+  if (pending_.empty()) return;
+  CHtmlNode* target = pendingTarget_;
+  for (auto it = pending_.rbegin(); it != pending_.rend(); ++it) {
+    it->holder->children.MoveTailTo(it->first, target->children, target);
   }
-  ctx.tagStack.clear();
-  return true;
+  pending_.clear();
+  pendingTarget_ = nullptr;
+  pendingLast_ = nullptr;
+  pendingSize_ = 0;
+}
+
+}  // namespace parse
+
+std::int32_t ReadToken(CRunContext& ctx, CHtmlNode& node, std::string_view text) {
+  parse::CParser parser(ctx, text);
+  return parser.ReadToken(node);
+}
+
+int ParseElement(CRunContext& ctx, CHtmlNode& node, std::string_view text, int depth) {
+  parse::CParser parser(ctx, text);
+  return parser.ParseElement(node, depth);
+}
+
+bool ParseDocument(CRunContext& ctx, CHtmlNode& root, std::string_view text) {
+  ctx.parsePos = 0;
+  ctx.unwindCount = 0;
+  ctx.sameNameMoves = 0;
+  if (text.size() >= static_cast<std::size_t>(INT32_MAX)) {
+    parse::Report(ctx, parse::ParseMessage::kPageTooLarge);
+    return false;
+  }
+  parse::CParser parser(ctx, text);
+  const auto len = static_cast<std::int32_t>(text.size());
+  // Each top-level node sits in root's list while it is parsed, so that anything an unwinding
+  // moves up to the top level lands after it, in document order.
+  CHtmlNode* node = root.children.PushBack(MakeNode(&root));
+  bool parsedAny = false;
+  for (;;) {
+    if (parser.ParseElement(*node, 1) == 0) {
+      root.children.Unlink(node);
+      break;
+    }
+    parsedAny = true;
+    if (node->skip) {
+      root.children.Unlink(node);
+    } else if (node->kind != TagKind::Text) {
+      ExtractAttributes(ctx, *node);
+    }
+    if (ctx.parsePos >= len) break;
+    node = root.children.PushBack(MakeNode(&root));
+  }
+  parser.ClearStack();
+  return parsedAny;
 }
 
 }  // namespace trimvale

@@ -1,0 +1,118 @@
+#include "engine/attributes.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "engine/output_sink.h"
+
+namespace trimvale {
+namespace {
+
+struct CExtracted {
+  std::string cssClass, style, lang, text, messages;
+  int level;
+};
+
+CExtracted Extract(const std::string& tagName, const std::string& rest) {
+  CRunConfig config;
+  CStringSink sink;
+  std::atomic<bool> cancel{false};
+  CRunContext ctx(config, sink, cancel);
+  CHtmlNode node;
+  node.name = tagName;
+  node.text = rest;
+  EXPECT_EQ(ExtractAttributes(ctx, node), 1);
+  return {node.cssClass, node.style, node.lang, node.text, sink.Text(), ctx.errorLevel};
+}
+
+TEST(Attributes, TakesClassStyleAndLangOutOfTheTagRest) {
+  struct Row {
+    const char* name;
+    const char* rest;
+    const char* cssClass;
+    const char* style;
+    const char* lang;
+    const char* text;
+  } rows[] = {
+      {"bare and single-quoted", " class=MsoNormal style='margin:0'", "MsoNormal", "margin:0", "", ""},
+      {"double quotes become single", " style='font-family:\"Arial\"'", "", "font-family:'Arial'", "", ""},
+      {"single quotes inside double stay", " style=\"a:'b'\"", "", "a:'b'", "", ""},
+      {"other attributes stay in place", " align=center class=x lang=EN-US id=y", "x", "", "EN-US",
+       " align=center id=y"},
+      {"name inside a value is no name", " title=\"a class b\" class=x", "x", "", "", " title=\"a class b\""},
+      {"first of two values wins", " class=a class=b", "a", "", "", " class=b"},
+      {"no attributes", "", "", "", "", ""},
+      {"longer names and values keep the text", " data-class=x subclass=y onclick=\"this.style='a'\"", "", "", "",
+       " data-class=x subclass=y onclick=\"this.style='a'\""},
+      {"quote before the name stays", " title=\"x\"class=y", "y", "", "", " title=\"x\""},
+      {"bare value ends at a line feed", " class=a\nstyle=b", "a", "b", "", ""},
+      {"bare value ends at a tab", " class=a\tlang=de", "a", "", "de", ""},
+      {"unclosed quote runs to the end", " class=\"a b", "a b", "", "", ""},
+      {"equals sign at the end gives an empty value", " id=1 class=", "", "", "", " id=1"},
+      {"blanks around the equals sign", " class = xy", "xy", "", "", ""},
+      {"names compare letter case", " CLASS=x Style=y", "", "", "", " CLASS=x Style=y"},
+      {"name without value is passed over", " class nowrap class=k", "k", "", "", " class nowrap"},
+  };
+  for (const auto& row : rows) {
+    const CExtracted got = Extract("p", row.rest);
+    EXPECT_EQ(got.cssClass, row.cssClass) << row.name;
+    EXPECT_EQ(got.style, row.style) << row.name;
+    EXPECT_EQ(got.lang, row.lang) << row.name;
+    EXPECT_EQ(got.text, row.text) << row.name;
+    EXPECT_EQ(got.messages, "") << row.name;
+    EXPECT_EQ(got.level, 0) << row.name;
+  }
+}
+
+TEST(Attributes, NameOrEqualsSignAtTheTagEndIsReportedAndLeft) {
+  struct Row {
+    const char* name;
+    const char* rest;
+    const char* messages;
+  } rows[] = {
+      {"blanks after the name reach the end", " nowrap class  ",
+       "HTML Warnung: bei td, Argument class folgt kein Eintrag (Tagende erreicht ohne = gefunden).\r\n"},
+      {"blanks after the equals sign reach the end",
+       " style=  ", "HTML Warnung: bei td, Argument style folgt kein Eintrag (Tagende erreicht).\r\n"},
+      {"one trailing blank after a bare name is no report", " lang ", ""},
+  };
+  for (const auto& row : rows) {
+    const CExtracted got = Extract("td", row.rest);
+    EXPECT_EQ(got.messages, row.messages) << row.name;
+    EXPECT_EQ(got.text, row.rest) << row.name;
+    EXPECT_EQ(got.cssClass + got.style + got.lang, "") << row.name;
+    EXPECT_EQ(got.level, *row.messages ? 1 : 0) << row.name;
+  }
+}
+
+TEST(Attributes, ReportDoesNotLowerASevereLevel) {
+  CRunConfig config;
+  CStringSink sink;
+  std::atomic<bool> cancel{false};
+  CRunContext ctx(config, sink, cancel);
+  ctx.errorLevel = 2;
+  CHtmlNode node;
+  node.name = "td";
+  node.text = " class  ";
+  std::string target;
+  EXPECT_EQ(ExtractAttribute(ctx, node, target, "class"), 0);
+  EXPECT_EQ(ctx.errorLevel, 2);
+}
+
+TEST(Attributes, ReturnsWhetherAValueWasTaken) {
+  CRunConfig config;
+  CStringSink sink;
+  std::atomic<bool> cancel{false};
+  CRunContext ctx(config, sink, cancel);
+  CHtmlNode node;
+  node.text = " id=3 class=";
+  std::string target = "keep";
+  EXPECT_EQ(ExtractAttribute(ctx, node, target, "class"), 1);  // an empty value is a value
+  EXPECT_EQ(target, "keep");
+  EXPECT_EQ(node.text, " id=3");
+  EXPECT_EQ(ExtractAttribute(ctx, node, target, "lang"), 0);
+}
+
+}  // namespace
+}  // namespace trimvale

@@ -1,0 +1,97 @@
+#include <cctype>
+#include <filesystem>
+
+#include "tests/parser_harness.h"
+#include "tests/test_util.h"
+
+namespace trimvale::test {
+namespace {
+
+bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Checks each text node against the page bytes that end where its token ended: script and
+// preformatted runs must be those bytes exactly; folded runs must keep every non-blank byte, in
+// order, and lose only blanks and breaks.
+class CTextAccountant : public IParseObserver {
+ public:
+  CTextAccountant(const CRunContext*& ctx, std::string_view page) : ctx_(ctx), page_(page) {}
+
+  void AddParsedNode(const CHtmlNode& node, int) override {
+    if (node.kind != TagKind::Text || !node.name.empty()) return;
+    const auto end = static_cast<std::size_t>(ctx_->parsePos);
+    ++textNodes;
+    // Script and preformatted runs, and the rest of a page that ends inside a tag, are the page's
+    // bytes exactly.
+    if (InVerbatim() || StartsWith(node.text, "<")) {
+      if (node.text.size() > end || page_.substr(end - node.text.size(), node.text.size()) != node.text) ++faults;
+      return;
+    }
+    if (node.text.find_first_of("\r\n") != std::string::npos) ++faults;
+    // Walk back from the token's end over the page, matching the non-blank bytes of the text.
+    std::size_t at = end;
+    for (auto it = node.text.rbegin(); it != node.text.rend(); ++it) {
+      if (IsWhite(*it)) continue;
+      while (at > 0 && IsWhite(page_[at - 1])) --at;
+      if (at == 0 || page_[at - 1] != *it) {
+        ++faults;
+        return;
+      }
+      --at;
+    }
+  }
+
+  int faults = 0;
+  std::size_t textNodes = 0;
+
+ private:
+  bool InVerbatim() const {
+    for (const std::string& entry : ctx_->tagStack) {
+      if (EqualsNoCase(entry, "pre") || EqualsNoCase(entry, "textarea") || EqualsNoCase(entry, "script")) return true;
+    }
+    return false;
+  }
+  const CRunContext*& ctx_;
+  std::string_view page_;
+};
+
+void ParseAndCheck(const std::string& page, const std::string& label, int mode) {
+  static const CTagLayoutTable table = SmallLayoutTable();
+  CRunConfig config;
+  config.layoutTable = &table;
+  config.layout.mode = mode;
+  CStringSink sink;
+  std::atomic<bool> cancel{false};
+  CRunContext ctx(config, sink, cancel);
+  const CRunContext* ctxView = &ctx;
+  CTextAccountant accountant(ctxView, page);
+  ctx.observer = &accountant;
+  auto root = MakeNode(nullptr);
+  ParseDocument(ctx, *root, page);
+  EXPECT_EQ(ctx.parsePos, static_cast<std::int32_t>(page.size())) << label;
+  EXPECT_TRUE(ctx.tagStack.empty()) << label;
+  EXPECT_EQ(accountant.faults, 0) << label;
+  ExpectTreeSound(*root);
+}
+
+TEST(ParserCorpus, EveryPageParsesSoundly) {
+  TRIMVALE_REQUIRE_CORPUS();
+  for (const auto& path : CorpusPages()) {
+    const std::string page = ReadFile(path);
+    ParseAndCheck(page, path.filename().string(), kLayoutStandard);
+  }
+}
+
+// Inputs the fuzz target once failed on, and seeds worth keeping, replayed in every mode.
+TEST(ParserCorpus, FuzzRegressionsReplay) {
+  const std::filesystem::path dir = std::filesystem::path(TRIMVALE_SOURCE_DIR) / "fuzz" / "regressions" / "parse";
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dir, ec)) GTEST_SKIP() << "no regression folder";
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    if (!entry.is_regular_file()) continue;
+    const std::string page = ReadFile(entry.path());
+    for (int mode = 0; mode < 4; ++mode) ParseAndCheck(page, entry.path().filename().string(), mode);
+  }
+}
+
+}  // namespace
+}  // namespace trimvale::test

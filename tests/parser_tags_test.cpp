@@ -1,0 +1,106 @@
+#include "tests/parser_harness.h"
+
+namespace trimvale::test {
+namespace {
+
+constexpr const char* kSevere =
+    "Schwerer HTML Fehler in der Tagstruktur. Die neu erzeugte Seite kann fehlerhaft sein. Überprüfen Sie vor allem "
+    "kreuzverschachtelte Tags.\r\n";
+
+TEST(ParserStartTags, ReadsElementsAndSpecialContents) {
+  ExpectRows({
+      {"void element", "<br>x", R"(br "x")", "", 0},
+      {"self-closing", "<b />x", R"(b( /) "x")", "", 0},
+      {"slash that belongs to the name", "<br/>x", R"(br/ "x")", "", 0},
+      {"unknown element takes content", "<foo>a</foo>", R"(foo["a"])", "", 0},
+      {"CR LF in the tag rest", "<p\r\n  align=left\r\n>x</p>", R"(p( align=left )["x"])", "", 0},
+      {"attributes taken out", "<p class=MsoNormal style='margin:0' lang=DE>x</p>",
+       R"(p{c:MsoNormal}{s:margin:0}{l:DE}["x"])", "", 0},
+      {"comment", "<!-- x -->", R"(!--( x --))", "", 0},
+      {"comment without blanks", "a<!--x-->b", R"("a" !--(x--) "b")", "", 0},
+      {"xmp keeps markup as content", "<xmp><b>x</b></xmp>", R"(xmp(<b>x</b>))", "", 0},
+      {"plaintext takes the rest", "<plaintext>a</b>", R"(plaintext(a</b>))", "", 0},
+      {"downlevel-revealed section", "<![if !vml]><img src=x><![endif]>", R"(![if( !vml])[img( src=x)])", "", 0},
+      {"conditional comment", "<!--[if gte mso 9]><xml>x</xml><![endif]-->", R"(!--[if( gte mso 9])[xml["x"]])", "", 0},
+      {"tag cut short by the next tag", "<p class=x <b>y</b></p>", R"(p( ){c:x}[b["y"]])",
+       "HTML Fehler: p Tag nicht mit '>' abgeschlossen\r\n", 1},
+  });
+}
+
+TEST(ParserEndTags, ClosesDropsAndRepairs) {
+  ExpectRows({
+      {"letter case ignored against the innermost", "<div>x</DIV>", R"(div["x"])", "", 0},
+      {"letter case counts in the search of the stack", "<div><b>x</DIV>", R"(div[b["x"]])",
+       "Ein Endtag zuviel, DIV wird gelöscht\r\n", 1},
+      {"end tag at the top level", "a</td>b", R"("a" "b")", "Stack-unterlauf beim Parsen des HTML Codes\r\n", 1},
+      {"required end tag missing before the parent's", "<p><b>x</p>", R"(p[b["x"]])",
+       "HTML Fehler: Ein Endtag fehlt (b), gefunden p, Endtag ergänzt am Ende vor nächst passendem\r\n" +
+           std::string(kSevere) + "Ein Endtag fehlt zu <b >\n",
+       2},
+      {"optional end tag missing before the parent's", "<p><li>x</p>", R"(p[li["x"]])", "", 0},
+      {"look-ahead shows a surplus end tag", "<div><span><b>x</div></b></span></div>", R"(div[span[b["x"]]])",
+       "Ein Endtag zuviel, div wird gelöscht", 1},
+      {"look-ahead shows a wrong end tag", "<div><span><b>x</div></span></div>", R"(div[span[b["x"]]])",
+       "Falsches Endtag gefunden: div. Ersetzt durch: b\r\n", 1},
+      {"look-ahead skips a balanced element", "<div><span><b>x</div><i>y</i></b></span></div>",
+       R"(div[span[b["x" i["y"]]]])", "Ein Endtag zuviel, div wird gelöscht", 1},
+      {"unwinding to a far element", "<div><span><b>x</div>", R"(div[span[b["x"]]])",
+       "Ein Endtag fehlt zu <b >\n" + std::string(kSevere) + "Ein Endtag fehlt zu <span >\n", 2},
+      {"blank after the end tag's name", "<b>x</b >y", R"(b["x"] ">y")", "", 0},
+  });
+}
+
+TEST(ParserStartTags, LayoutModeAndCommentPlacementSetTheBits) {
+  struct Row {
+    const char* name;
+    const char* input;
+    int mode;
+    std::uint8_t elementBits;
+  } rows[] = {
+      {"table bits", "<p>x</p>", kLayoutStandard, 0x85},
+      {"one line", "<p>x</p>", kLayoutOneLine, 0},
+      {"by tree", "<br>", kLayoutTree, kTreeLayoutBits},
+      {"user profile keeps the table", "<p>x</p>", kLayoutUserProfile, 0x85},
+      {"comment on its own line", "\n<!--c-->\r\n", kLayoutOneLine, 0x81},
+      {"comment inside a line", "a<!--c-->b", kLayoutStandard, 0x85},
+  };
+  for (const auto& row : rows) {
+    auto root = MakeNode(nullptr);
+    CParseSetup setup;
+    setup.layoutMode = row.mode;
+    ParseWith(row.input, *root, setup);
+    const CHtmlNode* element = nullptr;
+    for (CHtmlNode* c = root->children.front(); c; c = c->NextSibling()) {
+      if (c->kind == TagKind::Text) {
+        EXPECT_EQ(c->layoutBits, 0) << row.name;
+        EXPECT_EQ(c->endTagKind, kEndTagNone) << row.name;
+      } else {
+        element = c;
+      }
+    }
+    ASSERT_NE(element, nullptr) << row.name;
+    EXPECT_EQ(element->layoutBits, row.elementBits) << row.name;
+  }
+}
+
+TEST(ParserStartTags, AttachesTheProfileRuleOfTheName) {
+  CTagRuleList rules(2);
+  rules[0].name = "b";
+  rules[0].deleteTag = true;
+  rules[1].name = "B";
+  rules[1].replace = true;
+  auto root = MakeNode(nullptr);
+  CParseSetup setup;
+  setup.rules = &rules;
+  ParseWith("<B>x</B><i>y</i>", *root, setup);
+  ASSERT_EQ(root->children.size(), 2u);
+  EXPECT_EQ(root->children.front()->rule, &rules[0]);
+  EXPECT_EQ(root->children.back()->rule, nullptr);
+
+  auto plain = MakeNode(nullptr);
+  ParseWith("<b>x</b>", *plain);
+  EXPECT_EQ(plain->children.front()->rule, nullptr);
+}
+
+}  // namespace
+}  // namespace trimvale::test
