@@ -271,7 +271,7 @@ class CWordMarkupPass {
   std::optional<PassResult> Enter(CHtmlNode& node, const CVisit& visit) {
     bool conditionals = options_.removeWordIf;
     if (options_.automatic) {
-      if (EqualsNoCase(node.name, "strike")) node.name = "s";
+      if (EqualsNoCase(node.name, "strike")) node.name.assign(1, 's');
       if (node.kind == TagKind::Office) return PassResult::Dissolve;
       conditionals = true;
     }
@@ -314,7 +314,8 @@ class CFormattingPass {
 
   std::optional<PassResult> Enter(CHtmlNode& node, const CVisit& visit) {
     const bool unneeded = options_.automatic || options_.unneededFormats;
-    if ((options_.strongToB || options_.automatic) && node.kind == TagKind::Strong) node.name = "b";
+    if ((options_.strongToB || options_.automatic) && node.kind == TagKind::Strong)
+      node.name.assign(1, 'b');  // (not = "b": GCC 12 misreports -Wrestrict there)
 
     if (unneeded) CleanStyleSheetOf(node, visit);
 
