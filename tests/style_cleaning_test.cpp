@@ -81,7 +81,7 @@ std::string PlainCleanStyleSheet(std::string t, StyleSheetHolder holder) {
   PlainSheetPattern(t, "@page", false);
   const std::size_t b = t.find_first_not_of(' ');
   t = b == std::string::npos ? std::string() : t.substr(b, t.find_last_not_of(' ') - b + 1);
-  if (holder == StyleSheetHolder::TagRest && !t.empty()) t.insert(0, " ");
+  if (holder == StyleSheetHolder::TagRest && !t.empty()) t.insert(t.begin(), ' ');
   if (closed && (t.size() < 2 || t.compare(t.size() - 2, 2, "--") != 0)) t += "--";
   return t;
 }
