@@ -189,8 +189,15 @@ CPageCharset DetectPageCharset(std::string_view page) {
   std::size_t headEnd = std::min(FindNoCase(head, "</head"), FindNoCase(head, "<body"));
   if (headEnd != std::string_view::npos) head = head.substr(0, headEnd);
 
-  for (std::size_t at = FindNoCase(head, "<meta"); at != std::string_view::npos;
-       at = FindNoCase(head, "<meta", at + 5)) {
+  for (std::size_t at = head.find('<'); at != std::string_view::npos; at = head.find('<', at + 1)) {
+    // A meta element inside a comment declares nothing, as in a browser.
+    if (head.substr(at, 4) == "<!--") {
+      const std::size_t close = head.find("-->", at + 4);
+      if (close == std::string_view::npos) break;
+      at = close + 2;
+      continue;
+    }
+    if (!EqualsNoCase(head.substr(at, 5), "<meta")) continue;
     const std::size_t attrStart = at + 5;
     if (attrStart < head.size() && !IsSpace(head[attrStart]) && head[attrStart] != '/') continue;  // <metadata>
     // The tag ends at the first ">" outside a quoted value.
@@ -205,6 +212,7 @@ CPageCharset DetectPageCharset(std::string_view page) {
       ++end;
     }
     const std::string_view charset = CharsetOfMeta(head.substr(attrStart, end - attrStart));
+    at = end;  // the next tag starts after this one, so no byte is read twice
     if (charset.empty()) continue;
     result.declaredName = std::string(charset);
     if (IsOneOf(charset, kUtf8Labels)) {

@@ -38,6 +38,8 @@ TEST(DetectPageCharset, DeclarationsAndMarks) {
        PageEncoding::Utf8, "utf-8"},
       {"a charset word in another attribute", "<meta name=\"charset=koi8-r\">", PageEncoding::SingleByte, ""},
       {"only the head is read", "<head></head><body><meta charset=koi8-r></body>", PageEncoding::SingleByte, ""},
+      {"a meta element in a comment", "<!-- <meta charset=koi8-r> --><meta charset=utf-8>", PageEncoding::Utf8,
+       "utf-8"},
       {"not a meta element", "<metadata charset=koi8-r>", PageEncoding::SingleByte, ""},
       {"a quoted > inside the tag", "<meta content=\"a>b\" charset=utf-8>", PageEncoding::Utf8, "utf-8"},
   };
@@ -51,6 +53,10 @@ TEST(DetectPageCharset, DeclarationsAndMarks) {
 TEST(DetectPageCharset, LooksOnlyAtTheFirstBytes) {
   std::string page = "<head>" + std::string(kCharsetScanLimit, ' ') + "<meta charset=koi8-r>";
   EXPECT_EQ(DetectPageCharset(page).encoding, PageEncoding::SingleByte);
+  // Unclosed quotes in many meta elements cost one pass over the head, not one per element.
+  std::string quotes;
+  while (quotes.size() < kCharsetScanLimit) quotes += "<meta content=\"";
+  EXPECT_EQ(DetectPageCharset(quotes).encoding, PageEncoding::SingleByte);
 }
 
 TEST(FindTagAttribute, ReadsAttributesAsABrowserDoes) {
