@@ -1,11 +1,463 @@
-// Placeholder until the passes land: only the two progress lines.
 #include "engine/cleanup_passes.h"
+
+#include <array>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "engine/char_conversion.h"
+#include "engine/charset.h"
+#include "engine/style_cleaning.h"
+#include "rules/text_util.h"
 
 namespace trimvale {
 
-void RunCleanupPasses(CRunContext& ctx, CHtmlNode&) {
-  ctx.sink.AppendText("Beginne Optimierung\r\n");
-  if (!ctx.Cancelled()) ctx.sink.AppendText("Datei optimiert, setze Dokument zusammen...\r\n\r\n");
+namespace {
+
+constexpr std::string_view kBeginOptimization = "Beginne Optimierung\r\n";
+constexpr std::string_view kDocumentOptimized = "Datei optimiert, setze Dokument zusammen...\r\n\r\n";
+constexpr std::string_view kCharsKeptNoteStart =
+    "Hinweis: Sonderzeichen werden nicht umgewandelt, da die Seite den Zeichensatz ";
+constexpr std::string_view kCharsKeptNoteEnd = " verwendet.\r\n";
+
+// ---------------------------------------------------------------------------------------------
+// Node tests shared by the passes.
+
+bool IsStyleElement(const CHtmlNode* node) {
+  return node && (node->kind == TagKind::Style || EqualsNoCase(node->name, "style"));
+}
+bool IsScriptElement(const CHtmlNode* node) {
+  return node && (node->kind == TagKind::Script || EqualsNoCase(node->name, "script"));
+}
+bool IsBoldElement(const CHtmlNode* node) {
+  return node && (node->kind == TagKind::B || node->kind == TagKind::Strong);
+}
+// A text node whose whole text is blanks and "&nbsp;" entities.
+bool HasOnlyBlankText(const CHtmlNode& node) {
+  if (node.children.size() != 1) return false;
+  const CHtmlNode& child = *node.children.front();
+  return child.kind == TagKind::Text && IsBlankText(child.text);
+}
+
+// Elements that do their work while empty: removing them loses a script, a frame, a plug-in, a
+// form field or a media element.
+bool IsWorkingWhenEmpty(const CHtmlNode& node) {
+  static constexpr std::array<std::string_view, 8> kNames = {"script",   "iframe", "object", "embed",
+                                                             "textarea", "video",  "audio",  "canvas"};
+  if (node.kind == TagKind::Script || node.kind == TagKind::Textarea) return true;
+  for (std::string_view name : kNames) {
+    if (EqualsNoCase(node.name, name)) return true;
+  }
+  return false;
+}
+
+// An empty element that is still a jump target or a script's handle. Namespaced markup (v:, o:,
+// w:) carries ids too, but no browser shows it, so it gets no protection.
+bool IsAddressable(const CHtmlNode& node) {
+  if (node.name.find(':') != std::string::npos) return false;
+  return FindTagAttribute(node.text, "id").has_value() || FindTagAttribute(node.text, "name").has_value();
+}
+
+// Children of a heading that are not mere formatting: dissolving them would delete an image or
+// a line break, turn a script's code into visible text, or reveal a conditional section.
+bool IsKeptInHeading(const CHtmlNode& node) {
+  if (node.endTagKind == kEndTagNone) return true;
+  switch (node.kind) {
+    case TagKind::Comment:
+    case TagKind::CommentIf:
+    case TagKind::DownlevelIf:
+    case TagKind::Style:
+    case TagKind::Xmp:
+    case TagKind::Plaintext:
+      return true;
+    default:
+      return IsWorkingWhenEmpty(node) || IsStyleElement(&node);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The walk shared by all passes.
+
+// Where a visited node stands.
+struct CVisit {
+  CHtmlNode* holder = nullptr;       // the node whose child list holds it; null for a lone root
+  CHtmlNode* grandHolder = nullptr;  // the holder's holder, or null
+  bool inRawText = false;            // it lies inside a script or style element
+};
+
+struct CWalkFrame {
+  CHtmlNode* node;        // the node whose children are being walked
+  CHtmlNode* next;        // the child to visit next (the noted position)
+  std::int32_t position;  // index of `next` in the child list
+  bool inRawText;         // `node` is, or lies inside, a script or style element
+};
+
+// Walks the tree below `start` in the order of a recursive walk: a node is treated first
+// (`pass.Enter`, which may answer at once), then its children are walked, then it answers
+// (`pass.Leave`). Verdicts are carried out on the holder's list: a deleted child goes with its
+// subtree, a dissolved child's children take its place and are visited next, and a split
+// moves the rest of a b or strong element into a copy of it. The holder's `passState` holds the
+// position of the child being visited. Once the run is cancelled every visit answers Keep.
+template <class TPass>
+class CTreeWalk {
+ public:
+  CTreeWalk(CRunContext& ctx, TPass& pass) : ctx_(ctx), pass_(pass) {}
+
+  PassResult Run(CHtmlNode& start) {
+    if (ctx_.Cancelled()) return PassResult::Keep;
+    CVisit visit;
+    visit.holder = start.parent;
+    visit.grandHolder = start.parent ? start.parent->parent : nullptr;
+    for (const CHtmlNode* up = start.parent; up && !visit.inRawText; up = up->parent) {
+      visit.inRawText = IsStyleElement(up) || IsScriptElement(up);
+    }
+    if (std::optional<PassResult> verdict = pass_.Enter(start, visit)) return *verdict;
+    Push(start, visit.inRawText);
+
+    PassResult startVerdict = PassResult::Keep;
+    while (!stack_.empty()) {
+      CWalkFrame& top = stack_.back();
+      if (!top.next || ctx_.Cancelled()) {
+        CHtmlNode& done = *top.node;
+        const PassResult verdict = pass_.Leave(done);
+        stack_.pop_back();
+        if (stack_.empty()) {
+          startVerdict = verdict;
+        } else {
+          startVerdict = Carry(done, verdict);
+        }
+        continue;
+      }
+      CHtmlNode& child = *top.next;
+      top.node->passState = top.position;
+      top.next = child.NextSibling();
+      const bool childInRaw = top.inRawText;
+      CVisit childVisit{top.node, HolderOf(stack_.size() - 1), childInRaw};
+      if (std::optional<PassResult> verdict = pass_.Enter(child, childVisit)) {
+        startVerdict = Carry(child, *verdict);
+        continue;
+      }
+      Push(child, childInRaw);
+    }
+    return startVerdict;
+  }
+
+ private:
+  void Push(CHtmlNode& node, bool holderInRaw) {
+    stack_.push_back({&node, node.children.front(), 0, holderInRaw || IsStyleElement(&node) || IsScriptElement(&node)});
+  }
+
+  // The holder of the node of frame `index`.
+  CHtmlNode* HolderOf(std::size_t index) const { return index > 0 ? stack_[index - 1].node : stack_[0].node->parent; }
+
+  // Carries out the verdict of `child` on the list of the top frame's node. Returns the verdict
+  // that ends up on the start node (only meaningful once the stack is empty).
+  PassResult Carry(CHtmlNode& child, PassResult verdict) {
+    CWalkFrame& frame = stack_.back();
+    CHtmlNode& holder = *frame.node;
+    switch (verdict) {
+      case PassResult::Keep:
+        ++frame.position;
+        break;
+      case PassResult::Delete:
+        holder.children.Unlink(&child);
+        break;
+      case PassResult::Dissolve:
+        child.children.MoveAllAfter(holder.children, &child, &holder);
+        frame.next = child.NextSibling();
+        holder.children.Unlink(&child);
+        break;
+      case PassResult::SplitParent:
+        return SplitHolderAt(child);
+      case PassResult::SplitGrandparent: {
+        // The holder's walk ends; it answers SplitParent to its own holder.
+        CHtmlNode& splitting = holder;
+        stack_.pop_back();
+        if (stack_.empty()) return PassResult::SplitParent;
+        return Carry(splitting, PassResult::SplitParent);
+      }
+    }
+    return PassResult::Keep;
+  }
+
+  // The top frame's node N (a b or strong element) is split at its child S: S moves out of N
+  // into N's holder P right after N, and a copy M of N without attributes, holding the children
+  // that followed S, comes right after S. N's walk ends; P's walk goes on after N's old next
+  // sibling, so S and M are met again in the next sweep.
+  PassResult SplitHolderAt(CHtmlNode& split) {
+    CHtmlNode& n = *stack_.back().node;
+    CHtmlNode* p = HolderOf(stack_.size() - 1);
+    if (!p) {
+      ++stack_.back().position;  // a lone start node cannot be split: the child just stays
+      return PassResult::Keep;
+    }
+    CHtmlNode* rest = split.NextSibling();
+    auto copy = MakeNode(p);
+    copy->name = n.name;
+    copy->kind = n.kind;
+    copy->endTagKind = n.endTagKind;
+    copy->layoutBits = n.layoutBits;
+    CHtmlNode* moved = p->children.InsertAfter(&n, n.children.Unlink(&split));
+    moved->parent = p;
+    CHtmlNode* m = p->children.InsertAfter(moved, std::move(copy));
+    if (rest) n.children.MoveTailTo(rest, m->children, m);
+    stack_.pop_back();
+    if (stack_.empty()) return PassResult::Keep;
+    stack_.back().position += 2;  // S and M now stand between N and the next child to visit
+    return Carry(n, PassResult::Keep);
+  }
+
+  CRunContext& ctx_;
+  TPass& pass_;
+  std::vector<CWalkFrame> stack_;
+};
+
+template <class TPass>
+PassResult WalkTree(CRunContext& ctx, CHtmlNode& start, TPass pass) {
+  return CTreeWalk<TPass>(ctx, pass).Run(start);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The passes. Enter answers a verdict at once or nullopt to have the children walked; Leave
+// answers after the walk.
+
+class CEmptyTagPass {
+ public:
+  explicit CEmptyTagPass(const OptimizeOptions& options) : allRule_(!options.automatic && options.emptyTagsAll) {}
+
+  std::optional<PassResult> Enter(CHtmlNode& node, const CVisit&) {
+    // Text nodes and tags that take no end tag are never removed.
+    if (node.endTagKind == kEndTagNone) return PassResult::Keep;
+    if (!node.children.empty()) return std::nullopt;
+    if (allRule_) return PassResult::Delete;
+    if (node.kind == TagKind::Td || node.kind == TagKind::Tr) return PassResult::Keep;
+    if (node.kind == TagKind::Anchor && Contains(ToLowerAscii(node.text), "name")) return PassResult::Keep;
+    return VerdictOnEmpty(node);
+  }
+
+  // A node whose children all went is removed too, whatever its kind (a td whose only content
+  // was an empty span goes with it).
+  PassResult Leave(CHtmlNode& node) {
+    if (!node.children.empty()) return PassResult::Keep;
+    return allRule_ ? PassResult::Delete : VerdictOnEmpty(node);
+  }
+
+ private:
+  static PassResult VerdictOnEmpty(const CHtmlNode& node) {
+    return IsWorkingWhenEmpty(node) || IsAddressable(node) ? PassResult::Keep : PassResult::Delete;
+  }
+
+  bool allRule_;  // "alle": every empty element goes
+};
+
+class CWordLinkPass {
+ public:
+  std::optional<PassResult> Enter(CHtmlNode& node, const CVisit&) {
+    // Namespace declarations and the like; class, style and lang are held elsewhere.
+    if (node.kind == TagKind::Html) node.text.clear();
+    if (node.kind == TagKind::Xml) return PassResult::Delete;
+    if (node.kind == TagKind::Link && (Contains(node.text, "rel=File-List") || Contains(node.text, "rel=Edit"))) {
+      return PassResult::Delete;
+    }
+    return std::nullopt;
+  }
+  PassResult Leave(CHtmlNode&) { return PassResult::Keep; }
+};
+
+class CWordMarkupPass {
+ public:
+  CWordMarkupPass(const OptimizeOptions& options, PageEncoding encoding) : options_(options), encoding_(encoding) {}
+
+  std::optional<PassResult> Enter(CHtmlNode& node, const CVisit& visit) {
+    bool conditionals = options_.removeWordIf;
+    if (options_.automatic) {
+      if (EqualsNoCase(node.name, "strike")) node.name.assign(1, 's');
+      if (node.kind == TagKind::Office) return PassResult::Dissolve;
+      conditionals = true;
+    }
+    if (conditionals) {
+      if (node.name == "!--[if" && Contains(node.text, "gte vml")) return PassResult::Delete;
+      // A downlevel-revealed section shows its content to every browser; a hidden one goes.
+      if (node.kind == TagKind::DownlevelIf) return PassResult::Dissolve;
+      if (node.kind == TagKind::CommentIf) return PassResult::Delete;
+    }
+    // Entities are not read inside scripts and style sheets: converting there would change them.
+    if (options_.specialChars && node.kind == TagKind::Text && !visit.inRawText) {
+      ConvertSpecialChars(node.text, encoding_);
+    }
+    if (node.kind == TagKind::Comment && DeletesComment(node, visit)) return PassResult::Delete;
+    return std::nullopt;
+  }
+  PassResult Leave(CHtmlNode&) { return PassResult::Keep; }
+
+ private:
+  bool DeletesComment(const CHtmlNode& comment, const CVisit& visit) const {
+    const bool inStyle = IsStyleElement(visit.holder);
+    const bool inScript = IsScriptElement(visit.holder);
+    const bool webbot = Contains(comment.text, "webbot");
+    if (options_.automatic) return !inStyle && !inScript && !webbot;
+    if (!options_.deleteComments) return false;
+    // Each comment kind of the dialog selects its own group and nothing else.
+    if (inStyle) return options_.commentsStyle;
+    if (inScript) return options_.commentsScript;
+    if (webbot) return options_.commentsWebbot;
+    return options_.commentsRest;
+  }
+
+  const OptimizeOptions& options_;
+  PageEncoding encoding_;
+};
+
+class CFormattingPass {
+ public:
+  explicit CFormattingPass(const OptimizeOptions& options) : options_(options) {}
+
+  std::optional<PassResult> Enter(CHtmlNode& node, const CVisit& visit) {
+    const bool unneeded = options_.automatic || options_.unneededFormats;
+    if ((options_.strongToB || options_.automatic) && node.kind == TagKind::Strong)
+      node.name.assign(1, 'b');  // (not = "b": GCC 12 misreports -Wrestrict there)
+
+    if (unneeded) CleanStyleSheetOf(node, visit);
+
+    bool spanRules = false;
+    if (options_.automatic || (options_.spanDelete && !options_.spanAll)) {
+      spanRules = true;
+    } else if (options_.spanDelete && node.kind == TagKind::Span) {
+      return PassResult::Dissolve;  // "alle": every span goes
+    }
+    if (spanRules) {
+      if (std::optional<PassResult> verdict = HeadingAndSpanRules(node, visit)) return verdict;
+    }
+
+    if ((options_.automatic || options_.blankLineFormats) &&
+        (node.kind == TagKind::B || node.kind == TagKind::Strong || node.kind == TagKind::I) &&
+        HasOnlyBlankText(node)) {
+      return PassResult::Dissolve;
+    }
+    if (unneeded && node.kind != TagKind::Text && node.kind != TagKind::Comment) {
+      RemoveEveryDeclaration(node.style, "mso-", LeadingBlanks::Keep);
+      if (!node.style.empty() && node.style.front() == ' ') node.style.erase(0, 1);
+    }
+    if (!options_.automatic && options_.deleteAllStyles) {
+      node.cssClass.clear();
+      node.style.clear();
+      if ((node.kind == TagKind::Span || node.kind == TagKind::Div) && node.WithoutAttributes()) {
+        return PassResult::Dissolve;
+      }
+    }
+    return std::nullopt;
+  }
+  PassResult Leave(CHtmlNode&) { return PassResult::Keep; }
+
+ private:
+  // The style sheet of a style element is in its child, a comment or (without one) a text; the
+  // element's own tag rest is cleaned as well.
+  static void CleanStyleSheetOf(CHtmlNode& node, const CVisit& visit) {
+    if (IsStyleElement(&node)) {
+      CleanStyleSheet(node.text, StyleSheetHolder::TagRest);
+    } else if (IsStyleElement(visit.holder) && node.kind == TagKind::Comment) {
+      CleanStyleSheet(node.text, StyleSheetHolder::Comment);
+    } else if (IsStyleElement(visit.holder) && node.kind == TagKind::Text) {
+      CleanStyleSheet(node.text, StyleSheetHolder::Text);
+    }
+  }
+
+  static std::optional<PassResult> HeadingAndSpanRules(CHtmlNode& node, const CVisit& visit) {
+    // Headings carry their own formatting: what formats inside them goes, except a coloured font.
+    if (visit.holder && visit.holder->kind == TagKind::Heading && node.kind != TagKind::Text &&
+        node.kind != TagKind::Anchor && !IsKeptInHeading(node) &&
+        !(EqualsNoCase(node.name, "font") && Contains(node.text, "color"))) {
+      return PassResult::Dissolve;
+    }
+    if (node.kind != TagKind::Span) return std::nullopt;
+    if (node.isBare) return PassResult::Dissolve;
+    RemoveEveryDeclaration(node.style, "mso-", LeadingBlanks::DropAll);
+    node.lang.clear();
+    if (node.WithoutAttributes()) return PassResult::Dissolve;
+    // A span that only undoes the bold of its b or strong holder: the holder is split around it.
+    constexpr std::string_view kNotBold = "font-weight:normal";
+    if (IsBoldElement(visit.holder) && Contains(node.style, kNotBold)) {
+      RemoveDeclaration(node.style, kNotBold);
+      if (node.WithoutAttributes()) node.isBare = true;
+      return PassResult::SplitParent;
+    }
+    if (visit.holder && visit.holder->children.size() == 1 && IsBoldElement(visit.grandHolder) &&
+        Contains(node.style, kNotBold)) {
+      RemoveDeclaration(node.style, kNotBold);
+      if (node.WithoutAttributes()) node.isBare = true;
+      return PassResult::SplitGrandparent;
+    }
+    // Font and colour of blanks show nothing.
+    if (HasOnlyBlankText(node)) {
+      RemoveEveryDeclaration(node.style, "font", LeadingBlanks::DropOne);
+      RemoveEveryDeclaration(node.style, "color", LeadingBlanks::DropOne);
+      if (node.WithoutAttributes()) return PassResult::Dissolve;
+    }
+    return std::nullopt;
+  }
+
+  const OptimizeOptions& options_;
+};
+
+class CTagRulePass {
+ public:
+  std::optional<PassResult> Enter(CHtmlNode& node, const CVisit&) {
+    const CTagRule* rule = node.rule;
+    if (!rule) return std::nullopt;
+    if (rule->deleteTag) return rule->moveSubtags ? PassResult::Dissolve : PassResult::Delete;
+    if (rule->deleteClass) node.cssClass.clear();
+    if (rule->deleteStyle) node.style.clear();
+    if (rule->deleteRest) node.text.clear();
+    // A rule without a replacement name keeps the name: a tag with no name cannot be written.
+    if (rule->replace && !rule->replacement.empty()) node.name = rule->replacement;
+    if (rule->deleteSubtags) node.children.Clear();
+    return std::nullopt;
+  }
+  PassResult Leave(CHtmlNode&) { return PassResult::Keep; }
+};
+
+}  // namespace
+
+PassResult RemoveEmptyTags(CRunContext& ctx, CHtmlNode& node) {
+  return WalkTree(ctx, node, CEmptyTagPass(ctx.config.options));
+}
+
+PassResult RemoveWordLinks(CRunContext& ctx, CHtmlNode& node) { return WalkTree(ctx, node, CWordLinkPass()); }
+
+PassResult CleanWordMarkup(CRunContext& ctx, CHtmlNode& node) {
+  return WalkTree(ctx, node, CWordMarkupPass(ctx.config.options, ctx.pageEncoding));
+}
+
+PassResult CleanFormatting(CRunContext& ctx, CHtmlNode& node) {
+  return WalkTree(ctx, node, CFormattingPass(ctx.config.options));
+}
+
+PassResult ApplyTagRules(CRunContext& ctx, CHtmlNode& node) { return WalkTree(ctx, node, CTagRulePass()); }
+
+void RunCleanupPasses(CRunContext& ctx, CHtmlNode& root) {
+  const OptimizeOptions& options = ctx.config.options;
+  ctx.sink.AppendText(kBeginOptimization);
+  if (options.specialChars && ctx.pageEncoding == PageEncoding::Unconverted) {
+    std::string note(kCharsKeptNoteStart);
+    note += ctx.declaredCharset;
+    note += kCharsKeptNoteEnd;
+    ctx.sink.AppendText(note);
+  }
+  const bool emptyTags = options.deleteEmptyTags || options.automatic;
+  // Empty tags first, so that the later passes see less.
+  if (emptyTags) RemoveEmptyTags(ctx, root);
+  // XML islands, editor link tags, namespace declarations.
+  if (options.deleteXml || options.automatic) RemoveWordLinks(ctx, root);
+  // Word markup and formatting; the second sweep treats what the splits of the first moved aside.
+  CleanWordMarkup(ctx, root);
+  CleanFormatting(ctx, root);
+  CleanWordMarkup(ctx, root);
+  CleanFormatting(ctx, root);
+  // What the sweeps emptied.
+  if (emptyTags) RemoveEmptyTags(ctx, root);
+  // The chosen profile's per-tag rules last, so that they have the final word.
+  if (options.useProfile) ApplyTagRules(ctx, root);
+  if (!ctx.Cancelled()) ctx.sink.AppendText(kDocumentOptimized);
 }
 
 }  // namespace trimvale

@@ -66,6 +66,7 @@ struct CRunContext {
   std::vector<std::string> tagStack;  // open elements' names (or endif markers), innermost last
   std::int32_t lineStart = 0;      // serializer: where the current output line begins
   PageEncoding pageEncoding = PageEncoding::SingleByte;
+  std::string declaredCharset;  // the charset the page declares, as written; empty when none
 
   bool Cancelled() const { return cancelRequested.load(std::memory_order_relaxed); }
   // Raises the level to `level` unless it is already higher.

@@ -1,7 +1,8 @@
+#include "rules/file_io.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "rules/file_io.h"
 #include "tests/test_util.h"
 
 namespace trimvale {

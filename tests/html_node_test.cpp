@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "engine/html_node.h"
+
+#include <gtest/gtest.h>
 
 namespace trimvale {
 namespace {

@@ -1,6 +1,7 @@
+#include "engine/messages.h"
+
 #include <gtest/gtest.h>
 
-#include "engine/messages.h"
 #include "engine/output_sink.h"
 
 namespace trimvale {

@@ -1,7 +1,8 @@
+#include "rules/tag_layout.h"
+
 #include <gtest/gtest.h>
 
 #include "rules/optimize_options.h"
-#include "rules/tag_layout.h"
 
 namespace trimvale {
 namespace {
@@ -11,17 +12,38 @@ TEST(TagLayout, ClassifiesNamesInTheFixedOrder) {
     const char* name;
     TagKind kind;
   } rows[] = {
-      {"LINK", TagKind::Link},        {"div", TagKind::Div},         {"P", TagKind::P},
-      {"a", TagKind::Anchor},         {"Span", TagKind::Span},       {"td", TagKind::Td},
-      {"TR", TagKind::Tr},            {"html", TagKind::Html},       {"script", TagKind::Script},
-      {"b", TagKind::B},              {"I", TagKind::I},             {"!--[if", TagKind::CommentIf},
-      {"![if", TagKind::DownlevelIf}, {"![endif]--", TagKind::Other}, {"strong", TagKind::Strong},
-      {"xml", TagKind::Xml},          {"h", TagKind::Heading},       {"H1", TagKind::Heading},
-      {"h:", TagKind::Heading},       {"h;", TagKind::Other},        {"head", TagKind::Other},
-      {"hr", TagKind::Other},         {"ul", TagKind::Ul},           {"style", TagKind::Style},
-      {"!--", TagKind::Comment},        {"!--x", TagKind::Comment},    {"xmp", TagKind::Xmp},
-      {"plaintext", TagKind::Plaintext}, {"textarea", TagKind::Textarea}, {"O:P", TagKind::Office},
-      {"o:x", TagKind::Other},        {"", TagKind::Other},
+      {"LINK", TagKind::Link},
+      {"div", TagKind::Div},
+      {"P", TagKind::P},
+      {"a", TagKind::Anchor},
+      {"Span", TagKind::Span},
+      {"td", TagKind::Td},
+      {"TR", TagKind::Tr},
+      {"html", TagKind::Html},
+      {"script", TagKind::Script},
+      {"b", TagKind::B},
+      {"I", TagKind::I},
+      {"!--[if", TagKind::CommentIf},
+      {"![if", TagKind::DownlevelIf},
+      {"![endif]--", TagKind::Other},
+      {"strong", TagKind::Strong},
+      {"xml", TagKind::Xml},
+      {"h", TagKind::Heading},
+      {"H1", TagKind::Heading},
+      {"h:", TagKind::Heading},
+      {"h;", TagKind::Other},
+      {"head", TagKind::Other},
+      {"hr", TagKind::Other},
+      {"ul", TagKind::Ul},
+      {"style", TagKind::Style},
+      {"!--", TagKind::Comment},
+      {"!--x", TagKind::Comment},
+      {"xmp", TagKind::Xmp},
+      {"plaintext", TagKind::Plaintext},
+      {"textarea", TagKind::Textarea},
+      {"O:P", TagKind::Office},
+      {"o:x", TagKind::Other},
+      {"", TagKind::Other},
   };
   for (const auto& row : rows) EXPECT_EQ(ClassifyTagName(row.name), row.kind) << row.name;
 }
@@ -52,9 +74,9 @@ TEST(TagLayout, FallbackRecordsAndDefaults) {
     std::uint8_t endTagKind, bits;
     TagKind kind;
   };
-  for (const Row& row : {Row{"h3", 2, 0, TagKind::Other}, Row{"!--x", 2, 0, TagKind::Other},
-                         Row{"o:p", 2, 0, TagKind::Office}, Row{"o:smarttag", 2, 0, TagKind::Office},
-                         Row{"blink", 2, 0, TagKind::Other}}) {
+  for (const Row& row :
+       {Row{"h3", 2, 0, TagKind::Other}, Row{"!--x", 2, 0, TagKind::Other}, Row{"o:p", 2, 0, TagKind::Office},
+        Row{"o:smarttag", 2, 0, TagKind::Office}, Row{"blink", 2, 0, TagKind::Other}}) {
     auto got = FindTagLayout(empty, row.name, kLayoutStandard);
     EXPECT_EQ(got.endTagKind, row.endTagKind) << row.name;
     EXPECT_EQ(got.layoutBits, row.bits) << row.name;

@@ -42,8 +42,7 @@ CTempDir::~CTempDir() {
   // Tests may take write permission away from files and folders; give it back before removing.
   for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
        !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
   }
   std::filesystem::remove_all(path_, ec);
 }

@@ -1,0 +1,255 @@
+#include "engine/style_cleaning.h"
+
+#include <algorithm>
+#include <array>
+
+namespace trimvale {
+
+namespace {
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
+// The first index of `c` at or after a position, for positions that never go back: each byte
+// of the text is looked at once over all queries, which keeps a sweep with many removals
+// linear even when the wanted character is far away or missing.
+class CNextChar {
+ public:
+  CNextChar(std::string_view text, char c) : text_(text), c_(c) {}
+
+  std::size_t From(std::size_t from) {
+    if (searched_ && (found_ == kNone || found_ >= from)) return found_;
+    found_ = text_.find(c_, from);
+    searched_ = true;
+    return found_;
+  }
+
+ private:
+  std::string_view text_;
+  char c_;
+  bool searched_ = false;
+  std::size_t found_ = kNone;  // first `c_` at or after the last position searched from
+};
+
+// The text being rewritten is kept as two parts: `out_` from `outStart_` on, which holds what
+// is kept so far, followed by the unread rest of the input from `cur_` on. A removal drops
+// bytes from the end of the first part and skips bytes of the second; nothing is ever moved,
+// and a search never goes back further than a pattern's length, because the kept part holds no
+// occurrence of the pattern being removed.
+class CRewriter {
+ public:
+  explicit CRewriter(std::string_view input) : in_(input) {}
+
+  // Locates the first occurrence of `pattern` in the current text. On success the first `k`
+  // bytes of the occurrence are the last bytes of the kept part and the rest starts at the
+  // input position Cursor(); returns k, or kNone when the pattern no longer occurs.
+  std::size_t Find(std::string_view pattern) {
+    // An occurrence can straddle the join left by the last removal; the leftmost start wins.
+    const std::size_t maxK = std::min(pattern.size() - 1, KeptSize());
+    for (std::size_t k = maxK; k >= 1; --k) {
+      if (std::string_view(out_).substr(out_.size() - k) == pattern.substr(0, k) &&
+          in_.substr(cur_).substr(0, pattern.size() - k) == pattern.substr(k)) {
+        return k;
+      }
+    }
+    const std::size_t found = in_.find(pattern, cur_);
+    if (found == kNone) return kNone;
+    out_.append(in_, cur_, found - cur_);
+    cur_ = found;
+    return 0;
+  }
+
+  std::string_view Input() const { return in_; }
+  std::size_t Cursor() const { return cur_; }
+  std::size_t KeptSize() const { return out_.size() - outStart_; }
+  char KeptBack() const { return out_.back(); }
+  bool KeptEndsWith(std::string_view s) const {
+    return KeptSize() >= s.size() && std::string_view(out_).substr(out_.size() - s.size()) == s;
+  }
+  void DropKeptBack(std::size_t n) { out_.resize(out_.size() - n); }
+  // Skips the input up to and including index `last`.
+  void SkipThrough(std::size_t last) { cur_ = last + 1; }
+  void Clear() {
+    out_.clear();
+    outStart_ = 0;
+    cur_ = in_.size();
+  }
+  // Drops a blank at the very start of the current text; false when there is none.
+  bool DropLeadingBlank() {
+    if (KeptSize() > 0) {
+      if (out_[outStart_] != ' ') return false;
+      ++outStart_;
+      return true;
+    }
+    if (cur_ < in_.size() && in_[cur_] == ' ') {
+      ++cur_;
+      return true;
+    }
+    return false;
+  }
+
+  std::string Result() const {
+    std::string result(out_, outStart_);
+    result.append(in_, cur_, kNone);
+    return result;
+  }
+
+ private:
+  std::string_view in_;
+  std::size_t cur_ = 0;
+  std::string out_;
+  std::size_t outStart_ = 0;
+};
+
+// One removal of a declaration as RemoveDeclaration describes, at an occurrence found by
+// `rw.Find` with `k` of its bytes already kept. `semicolons` finds the next ";"; the words
+// removed hold no ";" themselves, so it is never among the kept bytes.
+void RemoveFoundDeclaration(CRewriter& rw, std::size_t k, CNextChar& semicolons) {
+  const bool atStart = rw.KeptSize() == k;
+  std::size_t end = semicolons.From(rw.Cursor());
+  rw.DropKeptBack(k);
+  if (end == kNone) {
+    if (atStart) {
+      rw.Clear();
+      return;
+    }
+    // Not at the start, so the separator before the word is in the kept part.
+    end = rw.Input().size() - 1;
+    rw.DropKeptBack(1);
+  }
+  rw.SkipThrough(end);
+}
+
+void DropBlanks(CRewriter& rw, LeadingBlanks blanks) {
+  if (blanks == LeadingBlanks::DropOne) {
+    rw.DropLeadingBlank();
+  } else if (blanks == LeadingBlanks::DropAll) {
+    while (rw.DropLeadingBlank()) {
+    }
+  }
+}
+
+enum class PatternKind { Declaration, Block };
+
+struct CSheetPattern {
+  std::string_view text;
+  PatternKind kind;
+};
+
+constexpr std::array<CSheetPattern, 6> kSheetPatterns = {{
+    {"mso-", PatternKind::Declaration},
+    {"panose-", PatternKind::Declaration},
+    {"page-break-", PatternKind::Declaration},
+    {"@font-face", PatternKind::Block},
+    {"@list", PatternKind::Block},
+    {"@page", PatternKind::Block},
+}};
+
+// Removes every occurrence of one pattern from a style sheet in one sweep.
+std::string RemoveSheetPattern(std::string_view text, const CSheetPattern& pattern) {
+  CRewriter rw(text);
+  CNextChar semicolons(text, ';');
+  CNextChar closeBraces(text, '}');
+  CNextChar openBraces(text, '{');
+  CNextChar secondOpenBraces(text, '{');
+  const std::size_t n = text.size();
+  for (std::size_t k = rw.Find(pattern.text); k != kNone; k = rw.Find(pattern.text)) {
+    // The pattern's own bytes hold no ";", "{" or "}", so every end lies in the unread input.
+    const std::size_t from = rw.Cursor();
+    std::size_t end = kNone;
+    bool keepEnd = false;  // the end byte itself stays (a brace that closes or opens a block)
+    if (pattern.kind == PatternKind::Declaration) {
+      end = std::min({semicolons.From(from), closeBraces.From(from), openBraces.From(from)});
+      keepEnd = end != kNone && text[end] != ';';
+    } else {
+      const std::size_t firstOpen = openBraces.From(from);
+      const std::size_t secondOpen = firstOpen == kNone ? kNone : secondOpenBraces.From(firstOpen + 1);
+      const std::size_t close = closeBraces.From(from);
+      end = (close != kNone && (secondOpen == kNone || close < secondOpen)) ? close : secondOpen;
+    }
+    const bool atStart = rw.KeptSize() == k;
+    rw.DropKeptBack(k);
+    if (end == kNone) {
+      if (atStart) {
+        rw.Clear();
+        break;
+      }
+      end = n - 1;
+      if (rw.KeptSize() > 0) rw.DropKeptBack(1);
+    }
+    std::size_t last = keepEnd ? end - 1 : end;  // last byte removed
+    while (rw.KeptSize() > 0 && IsBlankOrTab(rw.KeptBack())) rw.DropKeptBack(1);
+    if (!keepEnd) {
+      while (last + 1 < n && IsBlankOrTab(text[last + 1])) ++last;
+      if (rw.KeptEndsWith("\r\n") && last + 2 < n && text[last + 1] == '\r' && text[last + 2] == '\n') last += 2;
+    }
+    rw.SkipThrough(last);
+  }
+  return rw.Result();
+}
+
+std::string_view StripBlanks(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+bool EndsWith(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+}  // namespace
+
+bool RemoveDeclaration(std::string& value, std::string_view word) {
+  if (word.empty()) return false;
+  CRewriter rw(value);
+  CNextChar semicolons(value, ';');
+  const std::size_t k = rw.Find(word);
+  if (k == kNone) return false;
+  RemoveFoundDeclaration(rw, k, semicolons);
+  value = rw.Result();
+  return true;
+}
+
+void RemoveEveryDeclaration(std::string& value, std::string_view word, LeadingBlanks blanks) {
+  if (word.empty()) return;
+  CRewriter rw(value);
+  CNextChar semicolons(value, ';');
+  bool removed = false;
+  for (std::size_t k = rw.Find(word); k != kNone; k = rw.Find(word)) {
+    RemoveFoundDeclaration(rw, k, semicolons);
+    DropBlanks(rw, blanks);
+    removed = true;
+  }
+  if (removed) value = rw.Result();
+}
+
+void CleanStyleSheet(std::string& text, StyleSheetHolder holder) {
+  const bool closedComment = holder == StyleSheetHolder::Comment && EndsWith(text, "--");
+  std::string sheet = text;
+  for (const CSheetPattern& pattern : kSheetPatterns) {
+    if (sheet.find(pattern.text) != kNone) sheet = RemoveSheetPattern(sheet, pattern);
+  }
+  std::string result(StripBlanks(sheet));
+  // The serializer writes a tag rest right after the name, and a comment's text up to ">".
+  if (holder == StyleSheetHolder::TagRest && !result.empty()) result.insert(result.begin(), ' ');
+  if (closedComment && !EndsWith(result, "--")) result += "--";
+  text = std::move(result);
+}
+
+bool IsBlankText(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == ' ') {
+      ++i;
+    } else if (text.substr(i, 6) == "&nbsp;") {
+      i += 6;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace trimvale

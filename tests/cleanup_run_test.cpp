@@ -1,0 +1,215 @@
+// The whole sequence of passes: progress lines, the charset note, cancelling, the profile's
+// rules, and trees far too deep or wide for a recursive walk.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "engine/cleanup_passes.h"
+#include "tests/cleanup_test_tree.h"
+
+namespace trimvale {
+namespace {
+
+using test::C;
+using test::CTreeCase;
+using test::Doc;
+using test::E;
+using test::T;
+
+constexpr const char* kBegin = "Beginne Optimierung\r\n";
+constexpr const char* kDone = "Datei optimiert, setze Dokument zusammen...\r\n\r\n";
+
+// A rule with its seven flags written as in the profile file: deleteTag, moveSubtags,
+// deleteClass, deleteStyle, deleteRest, replace, deleteSubtags.
+CTagRule MakeRule(std::string name, std::string_view flags, std::string replacement = "") {
+  CTagRule rule;
+  rule.name = std::move(name);
+  bool* fields[] = {&rule.deleteTag,  &rule.moveSubtags, &rule.deleteClass,  &rule.deleteStyle,
+                    &rule.deleteRest, &rule.replace,     &rule.deleteSubtags};
+  for (std::size_t i = 0; i < 7; ++i) *fields[i] = flags[i] == '1';
+  rule.replacement = std::move(replacement);
+  return rule;
+}
+
+const CTagRule kDissolveFont = MakeRule("font", "1100000");
+
+TEST(RunCleanupPasses, ProgressLinesAndCharsetNote) {
+  OptimizeOptions chars = OptimizeOptions::FromVector(kDefaultOptionsVector);
+  chars.specialChars = true;
+  struct Case {
+    const char* name;
+    OptimizeOptions options;
+    PageEncoding encoding;
+    std::string expected;
+  } cases[] = {
+      {"default options", OptimizeOptions::FromVector(kDefaultOptionsVector), PageEncoding::Unconverted,
+       std::string(kBegin) + kDone},
+      {"conversion on a page in another charset", chars, PageEncoding::Unconverted,
+       std::string(kBegin) +
+           "Hinweis: Sonderzeichen werden nicht umgewandelt, da die Seite den Zeichensatz koi8-r verwendet.\r\n" +
+           kDone},
+      {"conversion on a single-byte page", chars, PageEncoding::SingleByte, std::string(kBegin) + kDone},
+      {"conversion on a UTF-8 page", chars, PageEncoding::Utf8, std::string(kBegin) + kDone},
+  };
+  for (auto& c : cases) {
+    test::CPassHarness harness(c.options);
+    harness.ctx.pageEncoding = c.encoding;
+    harness.ctx.declaredCharset = "koi8-r";
+    auto root = Doc(E("p", T("\xE4")));
+    RunCleanupPasses(harness.ctx, *root);
+    EXPECT_EQ(harness.sink.Text(), c.expected) << c.name;
+    EXPECT_EQ(test::Render(*root),
+              c.encoding == PageEncoding::SingleByte && c.options.specialChars ? "<p>&auml;</p>" : "<p>\xE4</p>")
+        << c.name;
+  }
+}
+
+TEST(RunCleanupPasses, CancelledRunLeavesTheTreeWhole) {
+  test::CPassHarness harness(test::AutomaticOptions());
+  harness.cancel = true;
+  auto root = Doc(E("p", E("span", T("x")), E("o:p")), E("xml"), C(" c --"));
+  const std::string before = test::Render(*root);
+  RunCleanupPasses(harness.ctx, *root);
+  EXPECT_EQ(harness.sink.Text(), kBegin);
+  EXPECT_EQ(test::Render(*root), before);
+  for (auto pass : {&RemoveEmptyTags, &RemoveWordLinks, &CleanWordMarkup, &CleanFormatting, &ApplyTagRules}) {
+    EXPECT_EQ(pass(harness.ctx, *root), PassResult::Keep);
+  }
+  EXPECT_EQ(test::Render(*root), before);
+}
+
+TEST(RunCleanupPasses, WordPageWithDefaultOptions) {
+  const CTreeCase page{
+      "word page", OptimizeOptions::FromVector(kDefaultOptionsVector),
+      [] {
+        return Doc(
+            E("html",
+              E("head", E("meta").Void().Rest(" http-equiv=Content-Type content=\"text/html\""),
+                E("link").Void().Rest(" rel=File-List href=\"x_files/filelist.xml\""),
+                E("!--[if", E("xml", T("props"))).Rest(" gte mso 9]"),
+                E("style", C("\r\n@page Section1\r\n\t{size:595.3pt 841.9pt;}\r\np.MsoNormal\r\n\t{mso-style-"
+                             "parent:\"\";\r\n\tmargin:0cm;}\r\n--"))
+                    .Rest(" type=\"text/css\"")),
+              E("body", E("div",
+                          E("p", E("span", T("Hallo")).Lang("DE"), E("o:p", T("&nbsp;")))
+                              .Class("MsoNormal")
+                              .Style("mso-pagination:widow-orphan"),
+                          E("p", E("b", E("span", T("Fett ")).Style("mso-bidi-font-weight:normal;font-weight:normal"))),
+                          C(" Kommentar --"), E("strong", T("&nbsp;")))
+                            .Class("Section1")))
+                .Rest(" xmlns:v=\"urn:schemas-microsoft-com:vml\"")
+                .Lang("DE"));
+      },
+      "<html lang=\"DE\"><head><meta http-equiv=Content-Type content=\"text/html\"><style type=\"text/css\"><!--\r\n"
+      "p.MsoNormal\r\n\t{\r\n\tmargin:0cm;}\r\n--></style></head><body><div class=\"Section1\"><p class=\"MsoNormal\">"
+      "Hallo&nbsp;</p><p>Fett </p>&nbsp;</div></body></html>"};
+  EXPECT_EQ(test::RunOnTree(page, nullptr), page.expected);
+}
+
+TEST(ApplyTagRules, EachFlagOfARule) {
+  static const CTagRule& dissolve = kDissolveFont;
+  static const CTagRule remove = MakeRule("blink", "1000000");
+  static const CTagRule clear = MakeRule("p", "0011100");
+  static const CTagRule rename = MakeRule("i", "0000010", "em");
+  static const CTagRule renameToNothing = MakeRule("u", "0000010");
+  static const CTagRule emptyIt = MakeRule("ul", "0000001");
+  OptimizeOptions profile;
+  profile.useProfile = true;
+  const CTreeCase cases[] = {
+      {"dissolve moves the content up, and it is visited next", profile,
+       [] {
+         return Doc(E("font", T("a"), E("font", T("b")).Rule(&dissolve), E("i", T("c")).Rule(&rename)).Rule(&dissolve));
+       },
+       "ab<em>c</em>"},
+      {"delete goes with the content; nothing else of the rule applies", profile,
+       [] { return Doc(E("blink", T("x")).Rule(&remove), T("y")); }, "y"},
+      {"class, style and the rest of the tag", profile,
+       [] { return Doc(E("p", T("x")).Class("c").Style("s").Lang("DE").Rest(" align=center").Rule(&clear)); },
+       "<p lang=\"DE\">x</p>"},
+      {"a rule without a replacement keeps the name", profile,
+       [] { return Doc(E("u", T("x")).Rule(&renameToNothing)); }, "<u>x</u>"},
+      {"subtags removed", profile, [] { return Doc(E("ul", E("li", T("x")), T("y")).Rule(&emptyIt)); }, "<ul></ul>"},
+      {"nodes without a rule stay", profile, [] { return Doc(E("font", T("x"))); }, "<font>x</font>"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(test::RunOnTree(c, &ApplyTagRules), c.expected) << c.name;
+
+  const CTreeCase withoutProfile{"rules are not applied without useProfile", OptimizeOptions{},
+                                 [] { return Doc(E("font", T("x")).Rule(&dissolve)); }, "<font>x</font>"};
+  EXPECT_EQ(test::RunOnTree(withoutProfile, nullptr), withoutProfile.expected);
+  const CTreeCase withProfile{"the run applies them with useProfile", profile,
+                              [] { return Doc(E("font", T("x")).Rule(&dissolve)); }, "x"};
+  EXPECT_EQ(test::RunOnTree(withProfile, nullptr), withProfile.expected);
+}
+
+// A chain of `depth` elements built by `make`, with `leaf` at the bottom (may be null).
+std::unique_ptr<CHtmlNode> Chain(int depth, const std::function<test::CNodeBuilder()>& make,
+                                 std::unique_ptr<CHtmlNode> leaf) {
+  auto root = Doc();
+  CHtmlNode* holder = root.get();
+  for (int i = 0; i < depth; ++i) {
+    CHtmlNode* node = holder->children.PushBack(make().Take());
+    node->parent = holder;
+    holder = node;
+  }
+  if (leaf) holder->children.PushBack(std::move(leaf))->parent = holder;
+  return root;
+}
+
+constexpr int kDeep = 1000000;
+
+TEST(CleanupWalk, MillionLevelsDeep) {
+  struct Case {
+    const char* name;
+    std::function<test::CNodeBuilder()> make;
+    bool withText;
+    test::CPassFunction pass;
+    std::string expected;
+  } cases[] = {
+      {"bare spans dissolve into the text", [] { return E("span"); }, true, &CleanFormatting, "x"},
+      {"office tags dissolve", [] { return E("o:p"); }, true, &CleanWordMarkup, "x"},
+      {"empty divs all go", [] { return E("div"); }, false, &RemoveEmptyTags, ""},
+      {"xml islands go", [] { return E("xml"); }, true, &RemoveWordLinks, ""},
+      {"profile dissolves", [] { return E("font").Rule(&kDissolveFont); }, true, &ApplyTagRules, "x"},
+  };
+  for (auto& c : cases) {
+    test::CPassHarness harness(test::AutomaticOptions());
+    auto root = Chain(kDeep, c.make, c.withText ? T("x").Take() : nullptr);
+    c.pass(harness.ctx, *root);
+    EXPECT_EQ(test::Render(*root), c.expected) << c.name;
+  }
+}
+
+TEST(CleanupWalk, MillionLevelsDeepThroughTheWholeRun) {
+  test::CPassHarness harness(test::AutomaticOptions());
+  auto root = Chain(
+      kDeep, [] { return E("div").Class("x"); }, E("b", T("y")).Take());
+  RunCleanupPasses(harness.ctx, *root);
+  // Kept as they are: render only the bottom.
+  const CHtmlNode* node = root.get();
+  int depth = 0;
+  while (!node->children.empty()) {
+    node = node->children.front();
+    ++depth;
+  }
+  EXPECT_EQ(depth, kDeep + 2);
+  EXPECT_EQ(node->text, "y");
+}
+
+TEST(CleanupWalk, WideLevelsStayLinear) {
+  constexpr int kWide = 200000;
+  test::CPassHarness harness(test::AutomaticOptions());
+  auto root = Doc();
+  for (int i = 0; i < kWide; ++i) {
+    test::AppendChildren(*root, E("span", T("a"), E("o:p", T("b"))));
+  }
+  const auto start = std::chrono::steady_clock::now();
+  RunCleanupPasses(harness.ctx, *root);
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(root->children.size(), 2u * kWide);
+  EXPECT_EQ(root->children.front()->text, "a");
+  EXPECT_EQ(root->children.back()->text, "b");
+  EXPECT_LT(seconds, 30.0);  // quadratic work on this width would take hours
+}
+
+}  // namespace
+}  // namespace trimvale

@@ -1,0 +1,157 @@
+// The word-markup pass: office tags, conditional comments, comments, special characters, and
+// the links and islands of the word-link pass.
+#include <gtest/gtest.h>
+
+#include "engine/cleanup_passes.h"
+#include "tests/cleanup_test_tree.h"
+
+namespace trimvale {
+namespace {
+
+using test::C;
+using test::CTreeCase;
+using test::Doc;
+using test::E;
+using test::T;
+
+OptimizeOptions Manual(bool removeWordIf) {
+  OptimizeOptions options;
+  options.removeWordIf = removeWordIf;
+  return options;
+}
+
+// A downlevel-hidden conditional comment as the parser leaves it: named "!--[if", the condition
+// in its tag rest.
+test::CNodeBuilder HiddenIf(std::string condition, test::CNodeBuilder content) {
+  return E("!--[if", std::move(content)).Rest(std::move(condition));
+}
+
+TEST(CleanWordMarkup, OfficeTagsStrikeAndConditionalComments) {
+  const CTreeCase cases[] = {
+      {"vml island goes with its content", test::AutomaticOptions(),
+       [] { return Doc(HiddenIf(" gte vml 1]", E("v:shape", T("pic"))), T("x")); }, "x"},
+      {"any hidden conditional goes", test::AutomaticOptions(),
+       [] { return Doc(HiddenIf(" gte mso 9]", E("xml", T("data"))), HiddenIf(" IE]", T("y"))); }, ""},
+      {"downlevel-revealed block keeps its content", test::AutomaticOptions(),
+       [] { return Doc(E("![if", E("img").Void().Rest(" src=a.gif")).Rest(" !vml]")); }, "<img src=a.gif>"},
+      {"office tag dissolves to its text only with automatic", test::AutomaticOptions(),
+       [] { return Doc(E("p", E("o:p", T("&nbsp;")))); }, "<p>&nbsp;</p>"},
+      {"office tag stays without automatic", Manual(true), [] { return Doc(E("p", E("o:p", T("&nbsp;")))); },
+       "<p><o:p>&nbsp;</o:p></p>"},
+      {"dissolved children are visited by the same walk", test::AutomaticOptions(),
+       [] { return Doc(E("![if", E("o:p", E("o:p", T("a"))), E("![if", T("b")))); }, "ab"},
+      {"strike becomes s with automatic only", test::AutomaticOptions(),
+       [] { return Doc(E("STRIKE", T("a")), E("strike", T("b"))); }, "<s>a</s><s>b</s>"},
+      {"strike stays without automatic", Manual(true), [] { return Doc(E("strike", T("a"))); }, "<strike>a</strike>"},
+      {"removeWordIf alone removes conditionals", Manual(true),
+       [] { return Doc(HiddenIf(" gte vml 1]", T("v")), E("![if", T("k"))); }, "k"},
+      {"conditionals stay when the switch is off", Manual(false), [] { return Doc(E("![if", T("k"))); },
+       "<![if>k</![if>"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(test::RunOnTree(c, &CleanWordMarkup), c.expected) << c.name;
+}
+
+// A page with one comment of each group.
+std::unique_ptr<CHtmlNode> CommentPage() {
+  return Doc(E("style", C(" p {} --")), E("script", C(" code --")), C(" webbot bot=x --"), C(" note --"),
+             E("![if", T("k")));
+}
+
+TEST(CleanWordMarkup, CommentRules) {
+  auto manual = [](bool style, bool script, bool webbot, bool rest) {
+    OptimizeOptions options;
+    options.deleteComments = true;
+    options.commentsStyle = style;
+    options.commentsScript = script;
+    options.commentsWebbot = webbot;
+    options.commentsRest = rest;
+    return options;
+  };
+  OptimizeOptions automaticWithManual = manual(true, true, true, true);
+  automaticWithManual.automatic = true;
+  OptimizeOptions kindsWithoutDeletion = manual(true, true, true, true);
+  kindsWithoutDeletion.deleteComments = false;
+
+  const std::string all =
+      "<style><!-- p {} --></style><script><!-- code --></script><!-- webbot bot=x --><!-- note -->";
+  const CTreeCase cases[] = {
+      {"automatic keeps style, script and webbot comments", test::AutomaticOptions(), &CommentPage,
+       "<style><!-- p {} --></style><script><!-- code --></script><!-- webbot bot=x -->k"},
+      {"automatic decides whatever the manual switches say", automaticWithManual, &CommentPage,
+       "<style><!-- p {} --></style><script><!-- code --></script><!-- webbot bot=x -->k"},
+      {"comment kinds do nothing without deleteComments", kindsWithoutDeletion, &CommentPage, all + "<![if>k</![if>"},
+      {"style kind", manual(true, false, false, false), &CommentPage,
+       "<style></style><script><!-- code --></script><!-- webbot bot=x --><!-- note --><![if>k</![if>"},
+      {"script kind", manual(false, true, false, false), &CommentPage,
+       "<style><!-- p {} --></style><script></script><!-- webbot bot=x --><!-- note --><![if>k</![if>"},
+      {"webbot kind", manual(false, false, true, false), &CommentPage,
+       "<style><!-- p {} --></style><script><!-- code --></script><!-- note --><![if>k</![if>"},
+      {"rest kind", manual(false, false, false, true), &CommentPage,
+       "<style><!-- p {} --></style><script><!-- code --></script><!-- webbot bot=x --><![if>k</![if>"},
+      {"no kind chosen deletes nothing", manual(false, false, false, false), &CommentPage, all + "<![if>k</![if>"},
+      {"all four kinds delete every comment, not the conditional", manual(true, true, true, true), &CommentPage,
+       "<style></style><script></script><![if>k</![if>"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(test::RunOnTree(c, &CleanWordMarkup), c.expected) << c.name;
+}
+
+TEST(CleanWordMarkup, SpecialCharactersOnlyInTextOutsideScriptsAndStyles) {
+  OptimizeOptions options;
+  options.specialChars = true;
+  const CTreeCase cases[] = {
+      {"text converted, attributes and comments not", options,
+       [] { return Doc(E("p", T("\x80\xA9\xE4")).Rest(" title=\xA9"), C(" \xA9 --")); },
+       "<p title=\xA9>\x80&copy;&auml;</p><!-- \xA9 -->"},
+      {"script and style text stays", options,
+       [] {
+         return Doc(E("script", T("s='\xA9'")), E("SCRIPT", T("\xA9")).Kind(TagKind::Other), E("style", T("\xA9")),
+                    E("script", E("b", T("\xA9"))));
+       },
+       "<script>s='\xA9'</script><SCRIPT>\xA9</SCRIPT><style>\xA9</style><script><b>\xA9</b></script>"},
+      {"switch off leaves text alone", OptimizeOptions{}, [] { return Doc(T("\xA9")); }, "\xA9"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(test::RunOnTree(c, &CleanWordMarkup), c.expected) << c.name;
+}
+
+TEST(CleanWordMarkup, SpecialCharactersFollowThePageEncoding) {
+  OptimizeOptions options;
+  options.specialChars = true;
+  struct Case {
+    PageEncoding encoding;
+    std::string expected;
+  } cases[] = {
+      {PageEncoding::SingleByte, "&Atilde;&curren;"},
+      {PageEncoding::Utf8, "&auml;"},
+      {PageEncoding::Unconverted, "\xC3\xA4"},
+  };
+  for (const auto& c : cases) {
+    test::CPassHarness harness(options);
+    harness.ctx.pageEncoding = c.encoding;
+    auto root = Doc(T("\xC3\xA4"));
+    CleanWordMarkup(harness.ctx, *root);
+    EXPECT_EQ(test::Render(*root), c.expected) << static_cast<int>(c.encoding);
+  }
+}
+
+TEST(RemoveWordLinks, IslandsLinksAndNamespaces) {
+  const CTreeCase cases[] = {
+      {"html keeps only its lang", test::AutomaticOptions(),
+       [] { return Doc(E("html", E("body")).Rest(" xmlns:v=\"urn:schemas-microsoft-com:vml\"").Lang("DE")); },
+       "<html lang=\"DE\"><body></body></html>"},
+      {"xml island goes with its content", test::AutomaticOptions(),
+       [] { return Doc(E("xml", E("o:DocumentProperties", T("x"))), T("y")); }, "y"},
+      {"editor links go, quoted ones and others stay", test::AutomaticOptions(),
+       [] {
+         return Doc(E("link").Void().Rest(" rel=File-List href=a_files/filelist.xml"),
+                    E("link").Void().Rest(" rel=Edit-Time-Data href=x"),
+                    E("link").Void().Rest(" rel=\"File-List\" href=b"), E("link").Void().Rest(" rel=stylesheet"));
+       },
+       "<link rel=\"File-List\" href=b><link rel=stylesheet>"},
+      {"nested deep inside the page", test::AutomaticOptions(),
+       [] { return Doc(E("div", E("p", E("xml", T("x")), T("z")))); }, "<div><p>z</p></div>"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(test::RunOnTree(c, &RemoveWordLinks), c.expected) << c.name;
+}
+
+}  // namespace
+}  // namespace trimvale
