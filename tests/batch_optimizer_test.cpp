@@ -218,11 +218,17 @@ TEST_F(BatchOptimizerTest, SeveralWorkersDoTheSameFilesAsOne) {
   EXPECT_EQ(texts[1].size(), texts[3].size());
 }
 
+std::string NumberedName(int i) {
+  std::string name = std::to_string(i);
+  name.append(".htm");
+  return name;
+}
+
 TEST_F(BatchOptimizerTest, CancelWithSeveralWorkersLeavesUnfinishedFilesAlone) {
   std::vector<std::string> paths;
   for (int i = 0; i < 20; ++i) {
-    Make("f" + std::to_string(i) + ".htm", "quelle");
-    paths.push_back(P("f" + std::to_string(i) + ".htm"));
+    Make(NumberedName(i), "quelle");
+    paths.push_back(P(NumberedName(i)));
   }
   std::unique_ptr<CBatchOptimizer> batch = Make(3);
   std::atomic<int> started{0};
@@ -235,7 +241,7 @@ TEST_F(BatchOptimizerTest, CancelWithSeveralWorkersLeavesUnfinishedFilesAlone) {
   batch->PrintSummary();
   int optimized = 0;
   for (int i = 0; i < 20; ++i) {
-    const std::string content = Read("f" + std::to_string(i) + ".htm");
+    const std::string content = Read(NumberedName(i));
     EXPECT_TRUE(content == "quelle" || content == "OPT[quelle]") << content;
     if (content == "OPT[quelle]") ++optimized;
   }
