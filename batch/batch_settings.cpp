@@ -42,6 +42,10 @@ void WriteBatchSettings(ISettingsStore& store, const BatchSettings& s) {
 
 std::optional<std::string> ValidateBatchSettings(const BatchSettings& s) {
   if (!s.createBackup) return std::nullopt;
+  // Without an ending the copy's name is the source's own: no copy would survive the result.
+  if (s.backupMode == BackupMode::SameFolder && s.backupEnding.empty()) {
+    return std::string(batch_text::kMissingBackupEnding);
+  }
   if (s.backupMode != BackupMode::MoveOriginal && s.backupMode != BackupMode::OutputFolder) return std::nullopt;
   if (s.folder.empty() || !IsDirectory(s.folder)) return std::string(batch_text::kInvalidBackupFolder);
   return std::nullopt;

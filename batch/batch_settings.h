@@ -48,7 +48,8 @@ void WriteBatchSettings(ISettingsStore& store, const BatchSettings& settings);
 
 // The reason a run with these settings must not start, or nullopt when it may. With backups on
 // and mode 1 or 2, copies or results would land below an empty or missing folder, that is below
-// the root of the file system; such a run is refused with the settings page's message.
+// the root of the file system; such a run is refused with the settings page's message. So is a
+// copy beside the source (mode 0) without an ending, which would be the source itself.
 std::optional<std::string> ValidateBatchSettings(const BatchSettings& settings);
 
 // The directory chooser's values of a directory run, kept in section "Assistent".

@@ -28,6 +28,8 @@ inline constexpr std::string_view kExclusionListUnreadable =
 // The settings page's own text for a backup folder that is empty or not an existing directory.
 inline constexpr std::string_view kInvalidBackupFolder =
     "Bitte wählen Sie einen gültigen Namen für den Ordner für die Sicherungskopie";
+// The settings page's own text for a SameFolder copy without an ending.
+inline constexpr std::string_view kMissingBackupEnding = "Bitte geben Sie eine Dateiendung für die Sicherungskopie an.";
 
 // "Fehler beim Schreiben der Datei <path>: <reason>\r\n"
 inline std::string WriteFailed(std::string_view path, std::string_view reason) {

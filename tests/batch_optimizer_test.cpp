@@ -278,6 +278,7 @@ TEST_F(BatchOptimizerTest, RunsWithoutAValidBackupFolderDoNotStart) {
     BackupMode mode;
     std::string folder;
     bool refused;
+    std::string ending = ".bak";
   };
   const Case cases[] = {
       {"mode-2-empty", true, BackupMode::OutputFolder, "", true},
@@ -286,6 +287,8 @@ TEST_F(BatchOptimizerTest, RunsWithoutAValidBackupFolderDoNotStart) {
       {"mode-1-a-file", true, BackupMode::MoveOriginal, P("a.htm"), true},
       {"mode-0-empty", true, BackupMode::SameFolder, "", false},
       {"backup-off", false, BackupMode::OutputFolder, "", false},
+      {"mode-0-no-ending", true, BackupMode::SameFolder, "", true, ""},
+      {"mode-0-no-ending-backup-off", false, BackupMode::SameFolder, "", false, ""},
   };
   auto batch = Make();
   for (const Case& c : cases) {
@@ -294,7 +297,10 @@ TEST_F(BatchOptimizerTest, RunsWithoutAValidBackupFolderDoNotStart) {
     settings.createBackup = c.createBackup;
     settings.backupMode = c.mode;
     settings.folder = c.folder;
-    EXPECT_EQ(ValidateBatchSettings(settings), c.refused ? std::optional<std::string>(message) : std::nullopt);
+    settings.backupEnding = c.ending;
+    const std::string expected =
+        c.ending.empty() ? "Bitte geben Sie eine Dateiendung für die Sicherungskopie an." : message;
+    EXPECT_EQ(ValidateBatchSettings(settings), c.refused ? std::optional<std::string>(expected) : std::nullopt);
     sink.Clear();
     CDirectoryRun run;
     run.directory = P("leer");
@@ -303,12 +309,12 @@ TEST_F(BatchOptimizerTest, RunsWithoutAValidBackupFolderDoNotStart) {
     EXPECT_EQ(batch->RunDirectory(run), c.refused ? RunStart::InvalidSettings : RunStart::Started);
     batch->WaitUntilIdle();
     if (c.refused) {
-      EXPECT_EQ(sink.Text(), message + "\r\n");
+      EXPECT_EQ(sink.Text(), expected + "\r\n");
     }
     EXPECT_EQ(batch->RunFileList({P("a.htm")}, settings), c.refused ? RunStart::InvalidSettings : RunStart::Started);
     batch->WaitUntilIdle();
   }
-  EXPECT_EQ(Read("a.htm"), "OPT[OPT[quelle]]");
+  EXPECT_EQ(Read("a.htm"), "OPT[OPT[OPT[quelle]]]");
 }
 
 TEST_F(BatchOptimizerTest, DirectoryRunReportsAnUnreadableExclusionList) {
