@@ -1,6 +1,9 @@
 #include "batch/batch_optimizer.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -424,6 +427,46 @@ TEST_F(BatchOptimizerTest, SettingsComeFromTheStoreWithBatchDefaults) {
   WriteDirectoryChoice(store, {"/srv/web", true, ".htm;"});
   EXPECT_EQ(ReadDirectoryChoice(store).directory, "/srv/web");
   EXPECT_TRUE(ReadDirectoryChoice(store).includeSubfolders);
+}
+
+TEST_F(BatchOptimizerTest, KilledRunLeavesEachFileWholeOrOptimized) {
+  NoLstDatMessage();
+  const int kFiles = 300;
+  std::vector<std::string> originals;
+  for (int i = 0; i < kFiles; ++i) {
+    originals.push_back(std::string(2000 + i, static_cast<char>('a' + i % 26)));
+    Make("web/" + NumberedName(i), originals.back());
+  }
+  store.WriteInt(setting::kGeneral, "Sikop erstellen", 0);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    auto batch = Make(2);
+    CDirectoryRun run;
+    run.directory = P("web");
+    batch->RunDirectory(run);
+    batch->WaitUntilIdle();
+    ::_exit(0);
+  }
+  ASSERT_GT(pid, 0);
+  // Kill the child once some files are done, with the rest still to come.
+  for (int wait = 0; wait < 2000; ++wait) {
+    int done = 0;
+    for (int i = 0; i < kFiles; i += 10) done += Read("web/" + NumberedName(i)).starts_with("OPT[") ? 1 : 0;
+    if (done >= 3) break;
+    std::this_thread::sleep_for(2ms);
+  }
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  int optimized = 0;
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string content = Read("web/" + NumberedName(i));
+    const bool whole = content == originals[i];
+    const bool done = content == "OPT[" + originals[i] + "]";
+    EXPECT_TRUE(whole || done) << NumberedName(i);
+    optimized += done ? 1 : 0;
+  }
+  EXPECT_GT(optimized, 0);
 }
 
 TEST_F(BatchOptimizerTest, RealEngineRunsThroughTheDefaultJob) {
