@@ -1,0 +1,38 @@
+#include "batch/batch_paths.h"
+
+#include <sys/stat.h>
+
+namespace trimvale {
+
+std::string JoinPath(std::string_view folder, std::string_view rel) {
+  while (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
+  while (!rel.empty() && rel.front() == '/') rel.remove_prefix(1);
+  std::string out(folder);
+  if (rel.empty()) return out;
+  if (out.empty() || out.back() != '/') out += '/';
+  out.append(rel);
+  return out;
+}
+
+std::string_view FileNamePart(std::string_view path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+bool PathExists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<std::time_t> LastWriteTime(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return st.st_mtime;
+}
+
+}  // namespace trimvale

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "batch/exclusion_list.h"
+#include "tests/test_util.h"
+
+namespace trimvale {
+namespace {
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string out;
+  for (int v : values) out += static_cast<char>(v);
+  return out;
+}
+
+TEST(ExclusionList, KnownBytes) {
+  const auto bytes = SerializeExclusionList({"C:", "/web/alt"});
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(*bytes, Bytes({2, 0, 0, 0, 2}) + "C:" + Bytes({8}) + "/web/alt");
+  EXPECT_EQ(*SerializeExclusionList({}), Bytes({0, 0, 0, 0}));
+}
+
+TEST(ExclusionList, RoundTripAcrossEveryLengthPrefix) {
+  const std::vector<std::string> entries = {"",
+                                            "a",
+                                            std::string(254, 'b'),
+                                            std::string(255, 'c'),
+                                            std::string(0xFFFD, 'd'),
+                                            std::string(0xFFFE, 'e'),
+                                            std::string(70000, 'f'),
+                                            "/pfad/mit \xE4umlaut"};
+  const auto bytes = SerializeExclusionList(entries);
+  ASSERT_TRUE(bytes);
+  // The prefixes: 1 byte below 255, 0xFF + 16 bits below 0xFFFE, 0xFF 0xFFFF + 32 bits beyond.
+  EXPECT_EQ(bytes->substr(4 + 1 + 2 + 255, 3), Bytes({0xFF, 0xFF, 0x00}));
+  EXPECT_EQ(bytes->substr(4 + 1 + 2 + 255 + 3 + 255 + 3 + 0xFFFD, 7), Bytes({0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0, 0}));
+  const auto parsed = ParseExclusionList(*bytes);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(*parsed, entries);
+
+  test::CTempDir dir;
+  const std::string path = (dir / "lst.dat").string();
+  ASSERT_TRUE(WriteExclusionList(path, entries));
+  std::vector<std::string> read = {"alt"};
+  ASSERT_TRUE(ReadExclusionList(path, read));
+  EXPECT_EQ(read, entries);
+}
+
+TEST(ExclusionList, DamagedFilesAreUnreadable) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"empty", ""},
+      {"short-count", Bytes({1, 0, 0})},
+      {"negative-count", Bytes({0xFF, 0xFF, 0xFF, 0xFF})},
+      {"count-beyond-file", Bytes({0xFF, 0xFF, 0xFF, 0x7F, 1}) + "a"},
+      {"missing-entry", Bytes({2, 0, 0, 0, 1}) + "a"},
+      {"length-beyond-file", Bytes({1, 0, 0, 0, 200}) + "abc"},
+      {"short-16-bit-length", Bytes({1, 0, 0, 0, 0xFF, 0x10})},
+      {"16-bit-length-beyond-file", Bytes({1, 0, 0, 0, 0xFF, 0x00, 0x10}) + "abc"},
+      {"unicode-marker", Bytes({1, 0, 0, 0, 0xFF, 0xFE, 0xFF, 2}) + "ab"},
+      {"short-32-bit-length", Bytes({1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x10, 0})},
+      {"32-bit-length-beyond-file", Bytes({1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}) + "abc"},
+  };
+  test::CTempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(ParseExclusionList(c.bytes));
+    const std::string path = (dir / (std::string(c.name) + ".dat")).string();
+    test::WriteFile(path, c.bytes);
+    std::vector<std::string> entries = {"vorher"};
+    EXPECT_FALSE(ReadExclusionList(path, entries));
+    EXPECT_TRUE(entries.empty());
+  }
+  std::vector<std::string> entries;
+  EXPECT_FALSE(ReadExclusionList((dir / "fehlt.dat").string(), entries));
+}
+
+TEST(ExclusionList, ZeroCountAndTrailingBytesAreFine) {
+  EXPECT_EQ(ParseExclusionList(Bytes({0, 0, 0, 0})), std::vector<std::string>{});
+  EXPECT_EQ(ParseExclusionList(Bytes({1, 0, 0, 0, 1}) + "a" + "rest"), std::vector<std::string>{"a"});
+}
+
+}  // namespace
+}  // namespace trimvale
