@@ -34,7 +34,15 @@ int COptimizeJob::Run(const CRunConfig& config, IOutputSink& sink, const std::at
 
   CRunContext ctx(config, sink, cancelRequested);
   ctx.observer = treeTarget;
-  ctx.pageEncoding = DetectPageCharset(input).encoding;
+  if (utf16 != Utf16Form::None) {
+    // The decoded page is UTF-8 whatever it declares; its mark would only become a text node.
+    if (input.rfind("\xEF\xBB\xBF", 0) == 0) input.erase(0, 3);
+    ctx.pageEncoding = PageEncoding::Utf8;
+  } else {
+    CPageCharset charset = DetectPageCharset(input);
+    ctx.pageEncoding = charset.encoding;
+    ctx.declaredCharset = std::move(charset.declaredName);
+  }
   root->parent = nullptr;
 
   const bool parsedAny = ParseDocument(ctx, *root, input);

@@ -1,0 +1,147 @@
+#include "cli/common.h"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+
+#include "rules/file_io.h"
+#include "rules/file_settings_store.h"
+#include "rules/program_folder.h"
+#include "rules/section_file.h"
+#include "rules/settings_table.h"
+
+namespace trimvale::cli {
+
+void CStderrSink::AppendText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 1);
+  std::size_t i = 0;
+  if (pendingCr_) {
+    pendingCr_ = false;
+    if (!text.empty() && text[0] == '\n') {
+      out += '\n';
+      i = 1;
+    } else {
+      out += '\r';
+    }
+  }
+  for (; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      if (i + 1 == text.size()) {
+        pendingCr_ = true;
+        break;
+      }
+      if (text[i + 1] == '\n') continue;  // the LF that follows is written alone
+    }
+    out += text[i];
+  }
+  WriteStderr(out);
+}
+
+void AddStoreOptions(CLI::App& command, CCommonOptions& options) {
+  command.add_option("--rules-dir", options.rulesDir, "Programmordner mit tageinst.txt und profile.txt");
+  command.add_option("--settings", options.settingsPath, "Einstellungsdatei (sonst TRIMVALE_SETTINGS oder die Benutzerdatei)");
+}
+
+void AddCommonOptions(CLI::App& command, CCommonOptions& options) {
+  AddStoreOptions(command, options);
+  command.add_option("--layout-mode", options.layoutMode, "Code-Layout: 0 Standard, 1 eine Zeile, 2 nach Baum, 3 Profil")
+      ->check(CLI::Range(0, 3));
+  command.add_option("--layout-profile", options.layoutProfile, "Layoutprofil aus tageinst.txt statt \"standard\"");
+  command.add_option("--profile", options.profile, "Optimierungsprofil aus profile.txt");
+}
+
+void CEnvironment::LoadStore(const CCommonOptions& options) {
+  settingsPath_ = DefaultSettingsPath(options.settingsPath);
+  store_ = std::make_unique<CFileSettingsStore>(settingsPath_);
+}
+
+void CEnvironment::Load(const CCommonOptions& options, IOutputSink& sink) {
+  LoadStore(options);
+  programFolder_ = ResolveProgramFolder(options.rulesDir, ExecutablePath());
+  layoutMode_ = options.layoutMode ? *options.layoutMode : ReadSetting(*store_, setting::kLayoutMode);
+
+  const std::string layoutFile = programFolder_ + "/tageinst.txt";
+  if (!CSectionFile::FileExists(layoutFile)) {
+    // The program goes on with an empty table: every tag then takes the lookup's defaults.
+    sink.AppendText("Die Datei 'tageinst.txt' wurde nicht gefunden! Installieren Sie neu.\r\n");
+  } else {
+    CSectionFile file(layoutFile);
+    const std::string section = options.layoutProfile.empty() ? "standard" : options.layoutProfile;
+    if (!LoadLayoutProfile(layoutTable_, file, section) && !options.layoutProfile.empty()) {
+      throw CUsageError{"Layoutprofil '" + section + "' nicht in " + layoutFile + " gefunden"};
+    }
+  }
+  if (!options.profile.empty()) {
+    CSectionFile file(programFolder_ + "/profile.txt");
+    LoadProfileRules(rules_, file, options.profile);
+    useProfile_ = true;
+  }
+}
+
+CRunConfig CEnvironment::MakeRunConfig() const {
+  CRunConfig config;
+  config.layoutTable = &layoutTable_;
+  config.options = OptimizeOptions::FromVector(static_cast<std::uint32_t>(ReadSetting(*store_, setting::kOptionsVector)));
+  config.options.useProfile = useProfile_;
+  config.rules = &rules_;
+  config.layout.mode = layoutMode_;
+  config.layout.wrap = ReadSetting(*store_, setting::kWrapLines) != 0;
+  // Stored widths outside the range the settings page allows are brought back into it.
+  config.layout.width = std::clamp(ReadSetting(*store_, setting::kLineWidth), 20, 2048);
+  config.layout.indentUnit =
+      MakeIndentUnit(ReadSetting(*store_, setting::kIndentKind), ReadSetting(*store_, setting::kIndentSpaces));
+  return config;
+}
+
+bool ReadInput(const std::string& file, std::string& out, std::string& error) {
+  if (!file.empty() && file != "-") return ReadWholeFile(file, out, &error);
+  out.clear();
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error = SystemErrorText(errno);
+      return false;
+    }
+    if (n == 0) return true;
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+std::atomic<bool>& InterruptFlag() {
+  static std::atomic<bool> flag{false};
+  return flag;
+}
+
+namespace {
+extern "C" void OnInterrupt(int) { InterruptFlag().store(true); }
+}  // namespace
+
+void InstallInterruptHandler() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  ::sigaction(SIGINT, &action, nullptr);
+}
+
+namespace {
+void WriteAllTo(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+}  // namespace
+
+void WriteStdout(std::string_view bytes) { WriteAllTo(STDOUT_FILENO, bytes); }
+void WriteStderr(std::string_view text) { WriteAllTo(STDERR_FILENO, text); }
+
+}  // namespace trimvale::cli

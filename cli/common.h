@@ -1,0 +1,94 @@
+#pragma once
+// What the commands of trimvale-cli share: the options that locate rule and settings files,
+// loading them, the sink that writes messages to standard error, and reading input.
+
+#include <CLI/CLI.hpp>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/output_sink.h"
+#include "engine/run_context.h"
+#include "rules/optimize_options.h"
+#include "rules/settings_store.h"
+#include "rules/tag_layout.h"
+
+namespace trimvale::cli {
+
+// Exit statuses shared by all commands.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitIoError = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitWithheld = 3;
+inline constexpr int kExitCancelled = 130;
+
+// Thrown by command code for a usage error found after parsing (a value out of range, a
+// missing layout profile); main turns it into the message and exit status 2.
+struct CUsageError {
+  std::string message;
+};
+
+// Writes messages to standard error with each CR LF written as LF.
+class CStderrSink : public IOutputSink {
+ public:
+  void AppendText(std::string_view text) override;
+  void Clear() override {}
+
+ private:
+  bool pendingCr_ = false;  // a CR ended the previous piece; its LF may start the next one
+};
+
+struct CCommonOptions {
+  std::string rulesDir;      // --rules-dir: the program folder
+  std::string settingsPath;  // --settings
+  std::optional<int> layoutMode;
+  std::string layoutProfile;  // empty: "standard"
+  std::string profile;        // optimization profile; empty: none
+};
+
+// Registers --rules-dir and --settings.
+void AddStoreOptions(CLI::App& command, CCommonOptions& options);
+// Registers the store options plus --layout-mode, --layout-profile and --profile.
+void AddCommonOptions(CLI::App& command, CCommonOptions& options);
+
+// The loaded rule files and settings a command works with.
+class CEnvironment {
+ public:
+  // Opens the settings store only.
+  void LoadStore(const CCommonOptions& options);
+  // Opens the store, resolves the program folder, loads the layout profile and, when named, the
+  // optimization profile. Problems that the program survives are reported to `sink`.
+  void Load(const CCommonOptions& options, IOutputSink& sink);
+
+  ISettingsStore& Store() { return *store_; }
+  const std::string& ProgramFolder() const { return programFolder_; }
+  const std::string& SettingsPath() const { return settingsPath_; }
+
+  // The run configuration from the settings store, with the command's overrides applied by the
+  // caller afterwards.
+  CRunConfig MakeRunConfig() const;
+
+ private:
+  std::unique_ptr<ISettingsStore> store_;
+  std::string settingsPath_;
+  std::string programFolder_;
+  int layoutMode_ = 0;
+  bool useProfile_ = false;
+  CTagLayoutTable layoutTable_;
+  CTagRuleList rules_;
+};
+
+// Reads FILE, or standard input for "-" or an empty name. False with `error` set on failure.
+bool ReadInput(const std::string& file, std::string& out, std::string& error);
+
+// Ctrl+C sets this flag; runs poll it. Installed by InstallInterruptHandler.
+std::atomic<bool>& InterruptFlag();
+void InstallInterruptHandler();
+
+// Writes bytes to standard output / standard error unchanged.
+void WriteStdout(std::string_view bytes);
+void WriteStderr(std::string_view text);
+
+}  // namespace trimvale::cli

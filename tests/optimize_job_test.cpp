@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include "engine/optimize_job.h"
+
+namespace trimvale {
+namespace {
+
+CTagLayoutTable SmallTable() {
+  CTagLayoutTable table;
+  for (auto [name, end, bits] : {std::tuple{"p", 2, 0x81}, {"b", 1, 0}, {"br", 0, 0x20}, {"li", 2, 0x81}}) {
+    table.Append({name, static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(end), 0, ClassifyTagName(name)});
+  }
+  return table;
+}
+
+// A sink that raises the cancel flag as soon as a given line arrives, so a test can cancel a
+// run at a chosen point: before parsing, during the passes, or before writing.
+class CCancellingSink : public CStringSink {
+ public:
+  CCancellingSink(std::atomic<bool>& flag, std::string trigger) : flag_(flag), trigger_(std::move(trigger)) {}
+  void AppendText(std::string_view text) override {
+    CStringSink::AppendText(text);
+    if (!trigger_.empty() && text.find(trigger_) != std::string_view::npos) flag_ = true;
+  }
+
+ private:
+  std::atomic<bool>& flag_;
+  std::string trigger_;
+};
+
+struct CJobResult {
+  int result;
+  std::int8_t level;
+  std::string text;
+  std::string messages;
+};
+
+CJobResult RunJob(const std::string& input, int allowedLevel, const std::string& cancelAt = {},
+                  std::uint32_t options = 0) {
+  static const CTagLayoutTable table = SmallTable();
+  CRunConfig config;
+  config.layoutTable = &table;
+  config.options = OptimizeOptions::FromVector(options);
+  std::atomic<bool> cancel{false};
+  CCancellingSink sink(cancel, cancelAt);
+  COptimizeJob job;
+  job.allowedLevel = static_cast<std::int8_t>(allowedLevel);
+  job.text = input;
+  const int result = job.Run(config, sink, cancel);
+  return {result, job.ErrorLevel(), job.text, sink.Text()};
+}
+
+const std::string kParse = "Parse Datei\r\n";
+const std::string kBegin = "Beginne Optimierung\r\n";
+const std::string kDone = "Datei optimiert, setze Dokument zusammen...\r\n\r\n";
+const std::string kWithheld =
+    "Datei wird nicht optimiert, da Fehler schwerer als erlaubt (Grad kann unter Einstellungen - "
+    "Fehlerbehandlung eingestellt werden).\r\n\r\n";
+
+TEST(OptimizeJob, ErrorLevelGate) {
+  struct Row {
+    const char* name;
+    std::string input;
+    int allowed;
+    int result;
+    int level;
+    std::string text;  // "=" means unchanged input
+  } rows[] = {
+      {"empty input, level 0 allowed", "", 0, 0, 1, "="},
+      {"empty input, level 2 allowed", "", 2, 1, 1, ""},
+      {"clean page passes level 0", "<p>x</p>", 0, 1, 0, "<p>x</p>\r\n"},
+      {"small error withheld at 0", "<p>x</b></p>", 0, 0, 1, "="},
+      {"small error passes at 1", "<p>x</b></p>", 1, 1, 1, "<p>x</p>\r\n"},
+      {"severe error withheld at 1", "<p><b>x</p>", 1, 0, 2, "="},
+      {"severe error passes at 2", "<p><b>x</p>", 2, 1, 2, "<p><b>x</b></p>\r\n"},
+  };
+  for (const auto& row : rows) {
+    auto got = RunJob(row.input, row.allowed);
+    EXPECT_EQ(got.result, row.result) << row.name;
+    EXPECT_EQ(got.level, row.level) << row.name;
+    EXPECT_EQ(got.text, row.text == "=" ? row.input : row.text) << row.name;
+    const bool withheld = row.result == 0;
+    EXPECT_EQ(got.messages.find(kWithheld) != std::string::npos, withheld) << row.name << "\n" << got.messages;
+    EXPECT_EQ(got.messages.find(kBegin) != std::string::npos, !withheld) << row.name;
+    EXPECT_EQ(got.messages.rfind(kParse, 0), 0u) << row.name;
+  }
+}
+
+TEST(OptimizeJob, EmptyInputReportsEndOfInputOnce) {
+  auto got = RunJob("", 2);
+  EXPECT_EQ(got.messages, kParse + "HTML Fehler: Dateiende erreicht ohne dass Inhalt dem Tag folgt\r\n" + kBegin + kDone);
+}
+
+TEST(OptimizeJob, TopLevelTextStaysInPlaceAndBlankRunsGo) {
+  auto got = RunJob("vorher <p>mitte</p>  \r\n  <b>x</b> nachher class=y", 2);
+  EXPECT_EQ(got.text, "vorher \r\n<p>mitte</p>\r\n<b>x</b> nachher class=y");
+}
+
+TEST(OptimizeJob, CancellationAtEachStage) {
+  const std::string page = "<p>eins</p><p>zwei</p>";
+  auto before = RunJob(page, 2, "Parse Datei");
+  EXPECT_EQ(before.result, 0);
+  EXPECT_EQ(before.text, page);
+  EXPECT_EQ(before.messages, kParse);
+
+  auto during = RunJob(page, 2, "Beginne Optimierung");
+  EXPECT_EQ(during.result, 1);
+  EXPECT_EQ(during.text, page);
+  EXPECT_EQ(during.messages, kParse + kBegin);
+
+  auto after = RunJob(page, 2, "Datei optimiert");
+  EXPECT_EQ(after.result, 1);
+  EXPECT_EQ(after.messages, kParse + kBegin + kDone);
+}
+
+std::string Utf16Le(const std::string& ascii) {
+  std::string out = "\xFF\xFE";
+  for (char c : ascii) {
+    out += c;
+    out += '\0';
+  }
+  return out;
+}
+
+TEST(OptimizeJob, Utf16PagesRoundTripInTheirOwnForm) {
+  auto got = RunJob(Utf16Le("<p>x</b></p>"), 2);
+  EXPECT_EQ(got.result, 1);
+  EXPECT_EQ(got.text, Utf16Le("<p>x</p>\r\n"));
+
+  for (const std::string& bad : {std::string("\xFF\xFE<"), std::string("\xFF\xFE\x00\xD8x\x00", 6)}) {
+    auto broken = RunJob(bad, 2);
+    EXPECT_EQ(broken.result, 0);
+    EXPECT_EQ(broken.level, 2);
+    EXPECT_EQ(broken.text, bad);
+    EXPECT_EQ(broken.messages, kParse + "HTML Fehler: Die Seite ist kein gültiges UTF-16.\r\n");
+  }
+}
+
+}  // namespace
+}  // namespace trimvale
