@@ -38,11 +38,13 @@ static_assert(std::size(kMessageTable) == static_cast<std::size_t>(ParseMessage:
 bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 bool IsLineSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// A tag name ends at a blank, ">" or carriage return; npos when the input ends first.
+// A tag name ends at white space or ">"; npos when the input ends first. Pages saved with bare
+// line feeds break long tags as `<span\nstyle=...>`, so a line feed ends a name just as a
+// carriage return does; otherwise the attributes would become part of the name.
 std::size_t NameEnd(std::string_view text, std::size_t from) {
   for (std::size_t i = from; i < text.size(); ++i) {
     const char c = text[i];
-    if (c == ' ' || c == '>' || c == '\r') return i;
+    if (c == ' ' || c == '>' || c == '\r' || c == '\n' || c == '\t' || c == '\f') return i;
   }
   return std::string_view::npos;
 }
@@ -120,18 +122,20 @@ std::string FoldTextBreaks(std::string_view run) {
   return FoldForm(FoldForm(FoldForm(FoldForm(run, "\r\n"), "\n\r"), "\r"), "\n");
 }
 
+// Every line break inside a tag (CR LF, or a bare LF or CR as other systems save them) becomes
+// one blank together with the blanks around it.
 std::string FoldTagBreaks(std::string_view rest) {
   std::string out;
   out.reserve(rest.size());
   std::size_t i = 0;
   while (i < rest.size()) {
-    const std::size_t at = rest.find("\r\n", i);
+    const std::size_t at = rest.find_first_of("\r\n", i);
     if (at == std::string_view::npos) {
       out.append(rest.substr(i));
       break;
     }
     out.append(rest.substr(i, at - i));
-    i = at + 2;
+    i = at + ((rest[at] == '\r' && at + 1 < rest.size() && rest[at + 1] == '\n') ? 2 : 1);
     while (i < rest.size() && rest[i] == ' ') ++i;
     while (!out.empty() && out.back() == ' ') out.pop_back();
     out.push_back(' ');
@@ -381,7 +385,9 @@ std::int32_t CParser::ReadStartTag(CHtmlNode& node, std::size_t p, std::size_t e
       }
       // A comment on a line of its own keeps its own line when written back.
       if (p > 0 && text_[p - 1] == '\n') node.layoutBits |= layout_bit::kBreakBefore;
-      if (close + 3 < len && text_[close + 3] == '\r') node.layoutBits |= layout_bit::kBreakAfterEnd1;
+      if (close + 3 < len && (text_[close + 3] == '\r' || text_[close + 3] == '\n')) {
+        node.layoutBits |= layout_bit::kBreakAfterEnd1;
+      }
       node.text.assign(text_.substr(p + 4, close + 2 - (p + 4)));
       node.isBare = node.text.empty();
       return static_cast<std::int32_t>(close + 2 - p + 1);

@@ -14,6 +14,13 @@ TEST(ParserStartTags, ReadsElementsAndSpecialContents) {
       {"slash that belongs to the name", "<br/>x", R"(br/ "x")", "", 0},
       {"unknown element takes content", "<foo>a</foo>", R"(foo["a"])", "", 0},
       {"CR LF in the tag rest", "<p\r\n  align=left\r\n>x</p>", R"(p( align=left )["x"])", "", 0},
+      // Pages saved with bare line feeds break long tags the same way; the name must still end
+      // at the break, or `<span\nstyle=...>` never matches its end tag.
+      {"bare LF ends the name", "<span\nstyle='x:y'>a</span>", R"(span{s:x:y}["a"])", "", 0},
+      {"bare CR and tab end the name", "<p\ralign=left><b\tid=q>a</b></p>", R"(p( align=left)[b(\tid=q)["a"]])", "",
+       0},
+      {"LF breaks in the tag rest fold to one blank", "<p  \n  align=left \n\n>x</p>", R"(p( align=left )["x"])", "",
+       0},
       {"attributes taken out", "<p class=MsoNormal style='margin:0' lang=DE>x</p>",
        R"(p{c:MsoNormal}{s:margin:0}{l:DE}["x"])", "", 0},
       {"comment", "<!-- x -->", R"(!--( x --))", "", 0},
@@ -63,6 +70,7 @@ TEST(ParserStartTags, LayoutModeAndCommentPlacementSetTheBits) {
       {"user profile keeps the table", "<p>x</p>", kLayoutUserProfile, 0x85},
       {"comment on its own line", "\n<!--c-->\r\n", kLayoutOneLine, 0x81},
       {"comment inside a line", "a<!--c-->b", kLayoutStandard, 0x85},
+      {"comment on its own line, bare LF", "\n<!--c-->\n", kLayoutOneLine, 0x81},
   };
   for (const auto& row : rows) {
     auto root = MakeNode(nullptr);
