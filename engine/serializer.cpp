@@ -37,6 +37,26 @@ bool KeepsContentAsItStands(const CHtmlNode& node) {
          (EqualsNoCase(node.name, "script") || EqualsNoCase(node.name, "pre") || EqualsNoCase(node.name, "textarea"));
 }
 
+// Elements at whose edges white space never shows: block boxes, table structure, line breaks and
+// what the head holds. A line break before or after their tags leaves the page as it was; next
+// to any other tag or text it would render as a space.
+bool IsLayoutBoundary(const CHtmlNode& node) {
+  static constexpr std::string_view kNames[] = {
+      "html", "head", "body", "title", "meta", "link", "style", "script", "base", "basefont", "!doctype", "?xml",
+      "p", "div", "h1", "h2", "h3", "h4", "h5", "h6", "ul", "ol", "li", "dl", "dt", "dd", "dir", "menu",
+      "table", "caption", "thead", "tbody", "tfoot", "tr", "td", "th", "colgroup", "col", "blockquote", "pre",
+      "hr", "br", "form", "fieldset", "legend", "address", "center", "noscript", "frameset", "frame", "noframes",
+      "section", "article", "aside", "nav", "header", "footer", "main", "figure", "figcaption", "details",
+      "summary", "option", "optgroup", "xml", "listing", "plaintext", "xmp", "hgroup", "search", "template"};
+  if (!IsElement(node)) return false;
+  for (std::string_view name : kNames) {
+    if (EqualsNoCase(node.name, name)) return true;
+  }
+  return false;
+}
+
+bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
 bool InsideContentKeptAsItStands(const CHtmlNode& node) {
   for (const CHtmlNode* up = node.parent; up; up = up->parent) {
     if (KeepsContentAsItStands(*up)) return true;
@@ -50,6 +70,7 @@ class CLineWriter {
   CLineWriter(CRunContext& ctx, std::string& out) : ctx_(ctx), out_(out) {}
 
   std::string& Out() { return out_; }
+  const std::string& OutConst() const { return out_; }
   bool EndsWithLineFeed() const { return !out_.empty() && out_.back() == '\n'; }
 
   void Break() {
@@ -201,6 +222,15 @@ class CTreeWriter {
     return true;
   }
 
+  // Whether a line break may go right before `node` without showing: the output already ends
+  // in white space or at a block edge, or the node itself begins a block or with a blank.
+  bool MayBreakBefore(const CHtmlNode& node) const {
+    const std::string& out = w_.OutConst();
+    if (out.empty() || IsWhiteSpace(out.back()) || atBoundary_) return true;
+    if (node.kind == TagKind::Text) return !node.text.empty() && IsWhiteSpace(node.text.front());
+    return IsLayoutBoundary(node);
+  }
+
   Step WriteStart(const CHtmlNode& node, int level) {
     const std::uint8_t bits = node.layoutBits;
     std::string& out = w_.Out();
@@ -208,6 +238,9 @@ class CTreeWriter {
       WriteComment(ctx_, w_, node);
       return Step::kDone;
     }
+    const bool mayBreakBefore = MayBreakBefore(node);
+    // A break written now or by the wrapping below sits at a block edge only when the node is one.
+    atBoundary_ = IsLayoutBoundary(node);
     if (!out.empty()) {
       if (w_.EndsWithLineFeed()) {
         w_.Indent(level);
@@ -228,12 +261,13 @@ class CTreeWriter {
         BreaksAfterEndTag(bits);
         return Step::kDone;
       case TagKind::Text:
-        AppendWrapped(ctx_, out, node.text, level);
+        AppendWrapped(ctx_, out, node.text, level, mayBreakBefore);
+        atBoundary_ = false;
         return Step::kDone;
       default:
         break;
     }
-    AppendWrapped(ctx_, out, StartTag(node), level);
+    AppendWrapped(ctx_, out, StartTag(node), level, mayBreakBefore);
     if (node.endTagKind == kEndTagNone) {
       BreaksAfterStartTag(bits);
       return Step::kDone;
@@ -273,6 +307,7 @@ class CTreeWriter {
     const CHtmlNode& node = *frame.node;
     const std::uint8_t bits = node.layoutBits;
     const bool plain = frame.asItStands || KeepsContentAsItStands(node);
+    atBoundary_ = IsLayoutBoundary(node);
     if (!plain && !w_.Out().empty()) {
       if (w_.EndsWithLineFeed()) {
         if (Has(bits, layout_bit::kBreakBeforeEnd2)) w_.Break();
@@ -319,6 +354,7 @@ class CTreeWriter {
   CRunContext& ctx_;
   CLineWriter w_;
   std::vector<CFrame> stack_;  // open elements, innermost last
+  bool atBoundary_ = true;     // the last tag written was a block edge: white space after it never shows
 };
 
 // Writes an attribute value between double quotes. A double quote inside the value would end
@@ -350,6 +386,28 @@ void AppendClassValue(std::string& tag, std::string_view value) {
   }
 }
 
+// Marks the positions of a start tag that lie inside a quoted attribute value. A quote opens a
+// value only right after "=" (blanks allowed between), as attribute values are read.
+std::vector<bool> QuotedPositions(std::string_view tag) {
+  std::vector<bool> inside(tag.size(), false);
+  char open = 0;
+  char lastSignificant = 0;
+  for (std::size_t i = 0; i < tag.size(); ++i) {
+    const char c = tag[i];
+    if (open) {
+      inside[i] = true;
+      if (c == open) open = 0;
+      continue;
+    }
+    if ((c == '"' || c == '\'') && lastSignificant == '=') {
+      open = c;
+      inside[i] = true;
+    }
+    if (c != ' ' && c != '\t') lastSignificant = c;
+  }
+  return inside;
+}
+
 }  // namespace
 
 bool SerializeNode(CRunContext& ctx, const CHtmlNode& node, std::string& output, int level) {
@@ -357,7 +415,7 @@ bool SerializeNode(CRunContext& ctx, const CHtmlNode& node, std::string& output,
   return writer.Write(node, level);
 }
 
-void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text, int level) {
+void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text, int level, bool mayBreakBefore) {
   const CLayoutSettings& layout = ctx.config.layout;
   if (layout.mode == kLayoutOneLine || !layout.wrap) {
     output += text;
@@ -374,7 +432,8 @@ void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text,
   // A break at column 0 would only add an empty line.
   bool lineBeganBefore = true;
   std::int64_t firstLimit = width - column;
-  if (column > 0 && ((column > width - kMinRun && length > kMinRun) || (column >= width && length > 0))) {
+  if (mayBreakBefore && column > 0 &&
+      ((column > width - kMinRun && length > kMinRun) || (column >= width && length > 0))) {
     w.Break();
     w.Indent(level);
     lineBeganBefore = false;
@@ -399,6 +458,15 @@ void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text,
     const std::size_t next = text.find_first_not_of(' ', pos);
     return next == npos ? text.size() : next;
   };
+  // In a start tag, a space inside a quoted attribute value is no break point: the break would
+  // become part of the value (and split a font name like "Times New Roman" in a style).
+  std::vector<bool> quoted;
+  if (!text.empty() && text.front() == '<') quoted = QuotedPositions(text);
+  auto findSpace = [&](std::size_t pos) {
+    std::size_t space = text.find(' ', pos);
+    while (space != npos && !quoted.empty() && quoted[space]) space = text.find(' ', space + 1);
+    return space;
+  };
   std::size_t written = 0;          // first character not yet appended
   std::size_t search = 0;           // next position to look for a space
   std::int64_t limit = firstLimit;  // text position where the current line is full
@@ -407,7 +475,7 @@ void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text,
     std::size_t earlier = npos;  // last space before the limit
     std::size_t later = npos;    // first space at or beyond the limit
     for (;;) {
-      const std::size_t space = text.find(' ', search);
+      const std::size_t space = findSpace(search);
       if (space == npos || n - static_cast<std::int64_t>(space) - 1 < kMinRun) {
         output.append(text.substr(written));
         return;
@@ -419,7 +487,7 @@ void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text,
       earlier = space;
       search = space + 1;
     }
-    const bool breakBeforeText = earlier == npos && firstLine && lineBeganBefore;
+    const bool breakBeforeText = earlier == npos && firstLine && lineBeganBefore && mayBreakBefore;
     bool takeEarlier = false;
     if (earlier != npos) {
       takeEarlier = limit - static_cast<std::int64_t>(earlier) < static_cast<std::int64_t>(later) - limit;

@@ -15,8 +15,11 @@ namespace trimvale {
 // pre and textarea elements is written as it stands. Works on trees of any depth without recursion.
 bool SerializeNode(CRunContext& ctx, const CHtmlNode& node, std::string& output, int level);
 
-// Appends `text`, wrapping it at the line width.
-void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text, int level);
+// Appends `text`, wrapping it at the line width. With `mayBreakBefore` false the text is never
+// moved onto a line of its own: a line break there would render as a space (between a word and
+// an inline tag, say), so breaks are then made only at the text's own spaces.
+void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text, int level,
+                   bool mayBreakBefore = true);
 
 // Appends the class, style and lang attributes in their fixed form to a start tag being built.
 void AppendAttributes(const CHtmlNode& node, std::string& tag);

@@ -585,3 +585,75 @@ TEST(Serializer, MillionLevelsDeepAndMillionWide) {
 
 }  // namespace
 }  // namespace trimvale
+
+namespace trimvale {
+namespace {
+
+// Wrapping must never add white space where the page had none between words and inline tags:
+// a line break there renders as a space. At block edges and next to blanks it may break.
+TEST(SerializerWrapping, BreaksOnlyWhereWhiteSpaceDoesNotShow) {
+  const std::string word = Rep('w', 60);
+  const std::string longText = "abcdefghij klmnopqrst uvwxyz0123";  // 32 characters
+  std::vector<CTreeRow> rows = {
+      {"text glued to an inline end tag stays on the line",
+       [&](CHtmlNode& r) {
+         CHtmlNode& p = Elem(r, "p", 0);
+         CHtmlNode& b = Elem(p, "b", 0);
+         Text(b, word);
+         Text(p, longText);
+       },
+       "<p><b>" + word + "</b>abcdefghij\r\nklmnopqrst uvwxyz0123</p>"},
+      {"inline start tag glued to a word stays on the line",
+       [&](CHtmlNode& r) {
+         CHtmlNode& p = Elem(r, "p", 0);
+         Text(p, word);
+         CHtmlNode& i = Elem(p, "i", 0, kEndTagRequired, " title=\"ein langer Titel der nicht passt\"");
+         Text(i, "x");
+       },
+       // The only space outside the quoted value comes before the limit: no break at all.
+       "<p>" + word + "<i title=\"ein langer Titel der nicht passt\">x</i></p>"},
+      {"a blank before the text lets it move",
+       [&](CHtmlNode& r) {
+         CHtmlNode& p = Elem(r, "p", 0);
+         CHtmlNode& b = Elem(p, "b", 0);
+         Text(b, word);
+         Text(p, " " + longText);
+       },
+       "<p><b>" + word + "</b>\r\nabcdefghij klmnopqrst uvwxyz0123</p>"},
+      {"a block start tag moves after a word",
+       [&](CHtmlNode& r) {
+         Text(r, word);
+         CHtmlNode& div = Elem(r, "div", 0, kEndTagRequired, " class=\"abcdefghijklmnopqrstuvwxyz\"");
+         Text(div, "x");
+       },
+       word + "\r\n<div class=\"abcdefghijklmnopqrstuvwxyz\">x</div>"},
+      {"text at the start of a block may move",
+       [&](CHtmlNode& r) {
+         CHtmlNode& td = Elem(r, "td", 0, kEndTagOptional, " width=" + Rep('9', 56));
+         Text(td, longText);
+       },
+       "<td width=" + Rep('9', 56) + ">\r\nabcdefghij klmnopqrst uvwxyz0123</td>"},
+  };
+  for (const auto& row : rows) {
+    CHtmlNode root;
+    row.build(root);
+    EXPECT_EQ(Write(root, Layout(kLayoutStandard, true)).text, row.expected) << row.name;
+  }
+}
+
+TEST(SerializerWrapping, NeverBreaksInsideAQuotedAttributeValue) {
+  CHtmlNode root;
+  CHtmlNode& p = Elem(root, "p", 0);
+  Text(p, Rep('w', 50));
+  CHtmlNode& span = Elem(p, "span", 0, kEndTagRequired, " title='a b c d e f g h' data-x=\"1 2 3\" id=q");
+  span.style = "font-family:'Times New Roman',serif; color:red";
+  Text(span, "x");
+  const std::string out = Write(root, Layout(kLayoutStandard, true, 20)).text;
+  EXPECT_NE(out.find("'Times New Roman'"), std::string::npos) << out;
+  EXPECT_NE(out.find("'a b c d e f g h'"), std::string::npos) << out;
+  EXPECT_NE(out.find("\"1 2 3\""), std::string::npos) << out;
+  EXPECT_NE(out.find("\r\n"), std::string::npos) << "the tag still breaks between attributes: " << out;
+}
+
+}  // namespace
+}  // namespace trimvale
