@@ -152,8 +152,8 @@ struct CBatchCommand {
 
   int Run() {
     overrides.Check();
-    // Ctrl+C is taken by this thread alone, synchronously, while it waits for the run (see
-    // WaitForRun); the mask must be in place before the batch starts its threads, which inherit it.
+    // Ctrl+C is taken by this thread alone, synchronously, while it waits for the run
+    // (CInterruptWatch); the mask must be in place before the batch starts its threads, which inherit it.
     sigset_t interrupt;
     sigemptyset(&interrupt);
     sigaddset(&interrupt, SIGINT);
