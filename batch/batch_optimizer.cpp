@@ -224,12 +224,12 @@ void CBatchOptimizer::WorkerLoop() {
       if (!pending_) return;
       run = std::move(pending_);
     }
-    Execute(*run);
+    const bool cancelled = Execute(*run);
 
     CBatchRunResult result;
     result.command = run->command;
     result.optimizedCount = optimizedCount_.load();
-    result.cancelled = cancelRequested_.load();
+    result.cancelled = cancelled;
     lastRunCancelled_.store(result.cancelled);
     if (callbacks_.completed) callbacks_.completed(result);
 
@@ -240,16 +240,21 @@ void CBatchOptimizer::WorkerLoop() {
   }
 }
 
-void CBatchOptimizer::Execute(CPendingRun& run) {
+bool CBatchOptimizer::Execute(CPendingRun& run) {
+  // The flag is read once for the note and the result, so that a cancel arriving in between
+  // cannot report a cancelled run without its note (or a note for a run reported as complete).
+  bool cancelled = false;
   switch (run.command) {
     case BatchCommand::RunFileList:
     case BatchCommand::RunDirectory:
       RunFiles(run);
-      if (cancelRequested_.load()) sink_.AppendText(batch_text::kCancelled);
+      cancelled = cancelRequested_.load();
+      if (cancelled) sink_.AppendText(batch_text::kCancelled);
       break;
     case BatchCommand::RunDocument:
       if (run.work) run.work(sink_, cancelRequested_);
-      if (cancelRequested_.load()) {
+      cancelled = cancelRequested_.load();
+      if (cancelled) {
         sink_.AppendText(batch_text::kCancelled);
         optimizedCount_.store(0);
       } else {
@@ -259,6 +264,7 @@ void CBatchOptimizer::Execute(CPendingRun& run) {
     case BatchCommand::Quit:
       break;
   }
+  return cancelled;
 }
 
 void CBatchOptimizer::RunFiles(CPendingRun& run) {

@@ -154,7 +154,7 @@ class CBatchOptimizer {
 
   RunStart Hand(std::unique_ptr<CPendingRun> run);
   void WorkerLoop();
-  void Execute(CPendingRun& run);
+  bool Execute(CPendingRun& run);  // true when the run was cancelled
   void RunFiles(CPendingRun& run);
   void OptimizeOne(const CPendingRun& run, const std::string& path, bool buffered);
   void ReportProgress(const std::string& file);

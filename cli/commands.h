@@ -13,5 +13,7 @@ using CommandRunner = std::function<int()>;
 CommandRunner RegisterTree(CLI::App& app);
 CommandRunner RegisterOptimize(CLI::App& app);
 CommandRunner RegisterSettings(CLI::App& app);
+CommandRunner RegisterFiles(CLI::App& app);
+CommandRunner RegisterDir(CLI::App& app);
 
 }  // namespace trimvale::cli

@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <vector>
 
 #include "rules/file_io.h"
 #include "rules/file_settings_store.h"
@@ -42,12 +45,14 @@ void CStderrSink::AppendText(std::string_view text) {
 
 void AddStoreOptions(CLI::App& command, CCommonOptions& options) {
   command.add_option("--rules-dir", options.rulesDir, "Programmordner mit tageinst.txt und profile.txt");
-  command.add_option("--settings", options.settingsPath, "Einstellungsdatei (sonst TRIMVALE_SETTINGS oder die Benutzerdatei)");
+  command.add_option("--settings", options.settingsPath,
+                     "Einstellungsdatei (sonst TRIMVALE_SETTINGS oder die Benutzerdatei)");
 }
 
 void AddCommonOptions(CLI::App& command, CCommonOptions& options) {
   AddStoreOptions(command, options);
-  command.add_option("--layout-mode", options.layoutMode, "Code-Layout: 0 Standard, 1 eine Zeile, 2 nach Baum, 3 Profil")
+  command
+      .add_option("--layout-mode", options.layoutMode, "Code-Layout: 0 Standard, 1 eine Zeile, 2 nach Baum, 3 Profil")
       ->check(CLI::Range(0, 3));
   command.add_option("--layout-profile", options.layoutProfile, "Layoutprofil aus tageinst.txt statt \"standard\"");
   command.add_option("--profile", options.profile, "Optimierungsprofil aus profile.txt");
@@ -84,7 +89,8 @@ void CEnvironment::Load(const CCommonOptions& options, IOutputSink& sink) {
 CRunConfig CEnvironment::MakeRunConfig() const {
   CRunConfig config;
   config.layoutTable = &layoutTable_;
-  config.options = OptimizeOptions::FromVector(static_cast<std::uint32_t>(ReadSetting(*store_, setting::kOptionsVector)));
+  config.options =
+      OptimizeOptions::FromVector(static_cast<std::uint32_t>(ReadSetting(*store_, setting::kOptionsVector)));
   config.options.useProfile = useProfile_;
   config.rules = &rules_;
   config.layout.mode = layoutMode_;
@@ -94,6 +100,99 @@ CRunConfig CEnvironment::MakeRunConfig() const {
   config.layout.indentUnit =
       MakeIndentUnit(ReadSetting(*store_, setting::kIndentKind), ReadSetting(*store_, setting::kIndentSpaces));
   return config;
+}
+
+namespace {
+
+// "1040", "0x410": the sixteen persisted switches as one number.
+std::uint32_t ParseOptionsVector(const std::string& text) {
+  try {
+    std::size_t used = 0;
+    const unsigned long long value = std::stoull(text, &used, 0);
+    if (used != text.size() || value > 0xFFFFFFFFull) throw std::invalid_argument(text);
+    return static_cast<std::uint32_t>(value);
+  } catch (const std::exception&) {
+    throw CUsageError{"--options erwartet eine Zahl (dezimal oder 0x hexadezimal): " + text};
+  }
+}
+
+// "tabs", "none" or a number of blanks from 0 to 15.
+std::string ParseIndent(const std::string& text) {
+  if (text == "tabs") return MakeIndentUnit(0, 0);
+  if (text == "none") return MakeIndentUnit(2, 0);
+  if (!text.empty() && text.size() <= 2 && std::all_of(text.begin(), text.end(), ::isdigit)) {
+    const int spaces = std::stoi(text);
+    if (spaces <= 15) return MakeIndentUnit(1, spaces);
+  }
+  throw CUsageError{"--indent erwartet tabs, none oder eine Anzahl Leerzeichen von 0 bis 15: " + text};
+}
+
+}  // namespace
+
+void COptimizeOverrides::Check() const {
+  if (width && (*width < 20 || *width > 2048)) {
+    throw CUsageError{"--width muss zwischen 20 und 2048 liegen: " + std::to_string(*width)};
+  }
+  if (indent) ParseIndent(*indent);
+  if (optionsVector) ParseOptionsVector(*optionsVector);
+}
+
+void COptimizeOverrides::ApplyTo(CRunConfig& config) const {
+  Check();
+  if (optionsVector) {
+    const bool useProfile = config.options.useProfile;
+    config.options = OptimizeOptions::FromVector(ParseOptionsVector(*optionsVector));
+    config.options.useProfile = useProfile;
+  }
+  // Never stored: the optimize dialog of every run starts with the box clear.
+  config.options.deleteComments = deleteComments;
+  if (wrap) config.layout.wrap = *wrap != 0;
+  if (width) config.layout.width = *width;
+  if (indent) config.layout.indentUnit = ParseIndent(*indent);
+}
+
+void AddOptimizeOptions(CLI::App& command, COptimizeOverrides& overrides) {
+  command.add_option("--options", overrides.optionsVector,
+                     "Optimierungsschalter als Zahl (Standard: \"Optimieren BoolVektor\", sonst 1040)");
+  command.add_flag("--delete-comments", overrides.deleteComments, "Kommentare löschen");
+  command.add_option("--wrap", overrides.wrap, "Zeilen umbrechen (0/1)")->check(CLI::Range(0, 1));
+  command.add_option("--width", overrides.width, "Zeilenbreite, 20 bis 2048");
+  command.add_option("--indent", overrides.indent, "Einschub: tabs, none oder Anzahl Leerzeichen (0-15)");
+}
+
+std::string AbsolutePath(const std::string& path) {
+  std::string full;
+  if (!path.empty() && path.front() == '/') {
+    full = path;
+  } else {
+    std::vector<char> buffer(4096);
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+      if (errno != ERANGE || buffer.size() > (1u << 20)) {
+        throw CUsageError{"Das aktuelle Verzeichnis kann nicht bestimmt werden: " + SystemErrorText(errno)};
+      }
+      buffer.resize(buffer.size() * 2);
+    }
+    full = std::string(buffer.data()) + "/" + path;
+  }
+  // Lexical only: a link is never asked where it leads, so ".." after a link named in the path
+  // goes back to the link's own folder, as the user wrote it.
+  std::vector<std::string_view> parts;
+  const std::string_view view(full);
+  std::size_t start = 0;
+  while (start <= view.size()) {
+    std::size_t end = view.find('/', start);
+    if (end == std::string_view::npos) end = view.size();
+    const std::string_view part = view.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();  // ".." of the root is the root
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string out;
+  for (const std::string_view part : parts) out.append("/").append(part);
+  return out.empty() ? "/" : out;
 }
 
 bool ReadInput(const std::string& file, std::string& out, std::string& error) {

@@ -80,6 +80,28 @@ class CEnvironment {
   CTagRuleList rules_;
 };
 
+// The optimize switches and layout values a command may set for one run, over the stored ones.
+struct COptimizeOverrides {
+  std::optional<std::string> optionsVector;  // --options: "1040" or "0x410"
+  bool deleteComments = false;               // --delete-comments
+  std::optional<int> wrap;                   // --wrap 0|1
+  std::optional<int> width;                  // --width 20..2048
+  std::optional<std::string> indent;         // --indent tabs|none|0..15
+
+  // Throws CUsageError for a value the options cannot hold. Call before any work starts.
+  void Check() const;
+  // Puts the given values into `config`; the profile choice stays as loaded.
+  void ApplyTo(CRunConfig& config) const;
+};
+
+// Registers --options, --delete-comments, --wrap, --width and --indent.
+void AddOptimizeOptions(CLI::App& command, COptimizeOverrides& overrides);
+
+// `path` made absolute against the current directory, without following links: "." and ".."
+// components are resolved lexically, repeated separators fold, and no separator trails (except
+// for "/" itself). Throws CUsageError when a relative path meets an unknown current directory.
+std::string AbsolutePath(const std::string& path);
+
 // Reads FILE, or standard input for "-" or an empty name. False with `error` set on failure.
 bool ReadInput(const std::string& file, std::string& out, std::string& error);
 

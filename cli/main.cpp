@@ -11,7 +11,8 @@ int main(int argc, char** argv) {
   using namespace trimvale::cli;
   CLI::App app{"Trimvale: macht von Textverarbeitungen gespeichertes HTML klein und sauber"};
   app.require_subcommand(1);
-  std::vector<CommandRunner> runners = {RegisterTree(app), RegisterOptimize(app), RegisterSettings(app)};
+  std::vector<CommandRunner> runners = {RegisterTree(app), RegisterOptimize(app), RegisterSettings(app),
+                                        RegisterFiles(app), RegisterDir(app)};
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
