@@ -18,6 +18,7 @@ import os
 import pathlib
 import re
 import select
+import shlex
 import shutil
 import subprocess
 import sys
@@ -352,13 +353,14 @@ class CStage:
         shutil.rmtree(self.root, ignore_errors=True)
 
 
-def Optimize(cli, page_path, out_path, settings_dir):
+def Optimize(cli, page_path, out_path, settings_dir, extra_args=()):
     """Runs trimvale-cli with the default options: a settings file of its own that does not exist
     yet, so no user setting leaks in. Returns (exit status, messages)."""
     settings = pathlib.Path(settings_dir) / "settings.ini"
     if settings.exists():
         settings.unlink()
-    result = subprocess.run([str(cli), "optimize", "--settings", str(settings), "-o", str(out_path), str(page_path)],
+    result = subprocess.run([str(cli), "optimize", "--settings", str(settings), *extra_args, "-o", str(out_path),
+                             str(page_path)],
                             capture_output=True)
     return result.returncode, result.stderr.decode("utf-8", "replace")
 
@@ -487,9 +489,12 @@ def ParseArguments(description, argv, extra=None):
     parser.add_argument("--no-corpus", action="store_true", help="check only the folders and pages given")
     parser.add_argument("--cli", default=str(DEFAULT_CLI), help="trimvale-cli to run")
     parser.add_argument("--no-scripts", action="store_true", help="render with JavaScript switched off")
+    parser.add_argument("--optimize-args", default="",
+                        help="further options for trimvale-cli optimize, e.g. \"--wrap 0\" (default: none)")
     if extra:
         extra(parser)
     args = parser.parse_args(argv)
+    args.optimize_args = shlex.split(args.optimize_args)
     sources = ([] if args.no_corpus else [CORPUS]) + [pathlib.Path(s) for s in args.sources]
     missing = [str(s) for s in sources if not pathlib.Path(s).exists()]
     if missing:
@@ -539,7 +544,7 @@ def main(argv=None):
                 new_path.write_bytes(original)
                 status, messages = 0, ""
             else:
-                status, messages = Optimize(args.cli, path, new_path, stage.root)
+                status, messages = Optimize(args.cli, path, new_path, stage.root, args.optimize_args)
             notes = []
             if status != 0 or not new_path.exists():
                 page_out.mkdir(parents=True, exist_ok=True)
