@@ -19,14 +19,15 @@ import fidelity  # noqa: E402
 
 DEFAULT_OUT = fidelity.ROOT / "build" / "compare"
 
-# The configuration asked for word-processor pages, plus what Tidy cannot find out by itself:
+# The configuration for word-processor pages, plus: --force-output, since Tidy otherwise writes
+# nothing for a page with errors it does not repair; and what Tidy cannot find out by itself:
 # Tidy reads every page as UTF-8 unless told otherwise and drops the page's own charset
 # declaration, which garbles the text of every page in another encoding. So the input encoding
 # is taken from the page's byte-order mark or declared charset where Tidy knows it, and Tidy
 # writes UTF-8 with a charset declaration of its own. Pages in an encoding Tidy does not know
 # are passed through as raw bytes.
 TIDY_BASE = ["tidy", "-q", "--word-2000", "yes", "--bare", "yes", "--clean", "yes",
-             "--drop-proprietary-attributes", "yes", "--indent", "auto", "--wrap", "70"]
+             "--drop-proprietary-attributes", "yes", "--indent", "auto", "--wrap", "70", "--force-output", "yes"]
 TIDY_ENCODINGS = {
     "utf-8": "utf8", "utf8": "utf8", "windows-1252": "win1252", "cp1252": "win1252",
     "iso-8859-1": "latin1", "latin1": "latin1", "iso-8859-15": "latin0", "us-ascii": "ascii",
