@@ -80,6 +80,7 @@ def main(argv=None):
     totals = {"orig": 0, "trim": 0, "tidy": 0, "t_trim": 0.0, "t_tidy": 0.0, "pages": 0,
               "px_trim": [], "px_tidy": [], "text_trim": 0, "text_tidy": 0}
     failures = []
+    tidy_errors = set()  # pages Tidy reported errors for (status 2); its forced output still counts
     try:
         for name, path, _ in pages:
             data = path.read_bytes()
@@ -103,10 +104,12 @@ def main(argv=None):
                     if command is trim_cmd and status != 0:
                         failures.append(f"{name}: trimvale-cli Status {status}")
                     if command is tidy_cmd and status not in (0, 1):  # 1: warnings only
-                        failures.append(f"{name}: tidy Status {status}")
+                        tidy_errors.add(name)
             t_trim, t_tidy = statistics.median(times_trim), statistics.median(times_tidy)
             size_trim = trim_out.stat().st_size if trim_out.exists() else 0
             size_tidy = tidy_out.stat().st_size if tidy_out.exists() else 0
+            if not size_tidy:
+                failures.append(f"{name}: tidy schrieb nichts")
             columns = ["-"] * 4
             if browser and size_trim and size_tidy:
                 work = fidelity.FreshFolder(stage.root / "renders")
@@ -154,6 +157,8 @@ def main(argv=None):
         print(f"Zeit (Summe der Mediane): Trimvale {totals['t_trim']:.3f} s ({mb / totals['t_trim']:.2f} MB/s), "
               f"Tidy {totals['t_tidy']:.3f} s ({mb / totals['t_tidy']:.2f} MB/s), "
               f"Tidy/Trimvale {totals['t_tidy'] / totals['t_trim']:.2f}x")
+    if tidy_errors:
+        print("Tidy meldete Fehler (Status 2), Ausgabe mit --force-output: " + ", ".join(sorted(tidy_errors)))
     if failures:
         print("Fehlgeschlagen: " + "; ".join(sorted(set(failures))))
         return 1
