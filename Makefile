@@ -1,7 +1,7 @@
 # Thin wrapper over CMake presets. `make demo` and `make test` work on a fresh machine as root.
 WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: deps build test demo bench fuzz clean
+.PHONY: deps build test demo bench fuzz fidelity compare clean
 
 deps:
 	@bash tools/setup.sh
@@ -25,6 +25,21 @@ fuzz: deps
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz
 	@bash tools/fuzz.sh build/fuzz $(or $(SECONDS),60)
+
+# Renders every corpus page before and after optimizing it in headless Chromium and compares
+# the pictures and the visible text (docs/fidelity.md). FIDELITY_ARGS: further folders, options.
+fidelity:
+	@TRIMVALE_WITH_FIDELITY=1 bash tools/setup.sh
+	cmake --preset release -DTRIMVALE_WERROR=$(WERROR) >/dev/null
+	cmake --build --preset release
+	python3 tools/fidelity.py $(FIDELITY_ARGS)
+
+# Output size, rendered fidelity and whole-process time of Trimvale against HTML Tidy.
+compare:
+	@TRIMVALE_WITH_FIDELITY=1 bash tools/setup.sh
+	cmake --preset release -DTRIMVALE_WERROR=$(WERROR) >/dev/null
+	cmake --build --preset release
+	python3 tools/compare.py $(COMPARE_ARGS)
 
 clean:
 	rm -rf build

@@ -10,7 +10,9 @@ packages=(
   libcli11-dev                        # argument parsing of trimvale-cli
 )
 if [ "${TRIMVALE_WITH_FIDELITY:-0}" = 1 ]; then
-  packages+=(chromium tidy imagemagick)
+  # Fonts with the metrics of the fonts word processors name (Times New Roman, Arial, Courier
+  # New), and CJK glyphs, so that pages render as text rather than as boxes.
+  packages+=(chromium tidy imagemagick fonts-liberation fonts-noto-cjk)
 fi
 
 missing=()
