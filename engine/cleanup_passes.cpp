@@ -147,6 +147,15 @@ class CTreeWalk {
     stack_.push_back({&node, node.children.front(), 0, holderInRaw || IsStyleElement(&node) || IsScriptElement(&node)});
   }
 
+  // White space stands after `node` in `holder`: on the next sibling, or at the holder's end.
+  static void MarkSpaceAfter(CHtmlNode& holder, CHtmlNode* node) {
+    if (CHtmlNode* next = node->NextSibling()) {
+      next->spaceBefore = true;
+    } else {
+      holder.spaceAtEnd = true;
+    }
+  }
+
   // The holder of the node of frame `index`.
   CHtmlNode* HolderOf(std::size_t index) const { return index > 0 ? stack_[index - 1].node : stack_[0].node->parent; }
 
@@ -160,13 +169,24 @@ class CTreeWalk {
         ++frame.position;
         break;
       case PassResult::Delete:
+        // The white space around a node that goes still separates what stood on either side,
+        // and an emptied node's inner space (a word processor's `<span> </span>`) does too.
+        if (child.spaceBefore || (child.children.empty() && child.spaceAtEnd)) MarkSpaceAfter(holder, &child);
         holder.children.Unlink(&child);
         break;
-      case PassResult::Dissolve:
-        child.children.MoveAllAfter(holder.children, &child, &holder);
+      case PassResult::Dissolve: {
+        CHtmlNode* first = child.children.front();
+        CHtmlNode* last = child.children.MoveAllAfter(holder.children, &child, &holder);
+        if (first) {
+          if (child.spaceBefore) first->spaceBefore = true;
+          if (child.spaceAtEnd) MarkSpaceAfter(holder, last);
+        } else if (child.spaceBefore || child.spaceAtEnd) {
+          MarkSpaceAfter(holder, &child);
+        }
         frame.next = child.NextSibling();
         holder.children.Unlink(&child);
         break;
+      }
       case PassResult::SplitParent:
         return SplitHolderAt(child);
       case PassResult::SplitGrandparent: {

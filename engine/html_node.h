@@ -77,6 +77,11 @@ struct CHtmlNode {
   bool isBare = true;       // never received non-empty text; passes set it again on bare spans
   bool isEndTag = false;
   bool skip = false;        // to be dropped by its creator
+  // White space of the page that produced no node of its own: a blank-only run (or a line break
+  // folded away at a run's start) right before this node, or right before this element's end.
+  // Between words and inline tags it renders as a space, so the serializer writes one there.
+  bool spaceBefore = false;
+  bool spaceAtEnd = false;
 
   CHtmlNode* NextSibling() const { return next_; }
   CHtmlNode* PrevSibling() const { return prev_; }

@@ -11,6 +11,12 @@ namespace trimvale {
 
 namespace parse {
 
+// A dropped token that stood for white space: a blank-only text run, or any dropped token that
+// inherited white space from one before it.
+bool CarriesDroppedSpace(const CHtmlNode& dropped) {
+  return dropped.spaceBefore || (!dropped.isEndTag && dropped.name.empty() && !dropped.text.empty());
+}
+
 int CParser::ParseElement(CHtmlNode& top, int depth) {
   // Each frame is an element whose children are being read, innermost last. A call of the
   // element parser on a child becomes a new frame; its result goes back to the frame below.
@@ -75,6 +81,7 @@ int CParser::Resume(CFrame& frame, int childResult) {
   if (childResult == 0) {
     // The child was the end tag that closed this element (or the run was cancelled).
     SettlePendingMoves();
+    if (frame.child->spaceBefore) node.spaceAtEnd = true;
     node.children.Unlink(frame.child);
     return 1;
   }
@@ -82,7 +89,9 @@ int CParser::Resume(CFrame& frame, int childResult) {
     SettlePendingMoves();
     return 0;
   }
+  bool pendingSpace = false;
   if (frame.child->skip) {
+    pendingSpace = CarriesDroppedSpace(*frame.child);
     node.children.Unlink(frame.child);
   } else {
     // The child just parsed is extracted, not whatever the unwinding left last in the list: a
@@ -90,8 +99,12 @@ int CParser::Resume(CFrame& frame, int childResult) {
     if (frame.child->kind != TagKind::Text) ExtractAttributes(ctx_, *frame.child);
     if (ctx_.unwindCount > 0) return Unwind(frame);
   }
-  if (ctx_.parsePos >= static_cast<std::int32_t>(text_.size())) return 1;
+  if (ctx_.parsePos >= static_cast<std::int32_t>(text_.size())) {
+    if (pendingSpace) node.spaceAtEnd = true;
+    return 1;
+  }
   frame.child = node.children.PushBack(MakeNode(&node));
+  frame.child->spaceBefore = pendingSpace;
   return kDescend;
 }
 
@@ -180,13 +193,16 @@ bool ParseDocument(CRunContext& ctx, CHtmlNode& root, std::string_view text) {
       break;
     }
     parsedAny = true;
+    bool pendingSpace = false;
     if (node->skip) {
+      pendingSpace = parse::CarriesDroppedSpace(*node);
       root.children.Unlink(node);
     } else if (node->kind != TagKind::Text) {
       ExtractAttributes(ctx, *node);
     }
     if (ctx.parsePos >= len) break;
     node = root.children.PushBack(MakeNode(&root));
+    node->spaceBefore = pendingSpace;
   }
   parser.ClearStack();
   return parsedAny;

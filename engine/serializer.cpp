@@ -146,9 +146,10 @@ std::string FoldCommentLines(std::string_view text) {
   return folded;
 }
 
-void WriteComment(CRunContext& ctx, CLineWriter& w, const CHtmlNode& node) {
+void WriteComment(CRunContext& ctx, CLineWriter& w, const CHtmlNode& node, bool spaceFirst) {
   std::string& out = w.Out();
   if (ctx.config.layout.mode == kLayoutOneLine) {
+    if (spaceFirst) out += ' ';
     out += "<!--";
     out += FoldCommentLines(node.text);
     out += '>';
@@ -160,6 +161,7 @@ void WriteComment(CRunContext& ctx, CLineWriter& w, const CHtmlNode& node) {
     // The comment stood in the middle of a line: it goes back to the end of the previous one.
     w.JoinPreviousLine();
   }
+  if (spaceFirst && !out.empty() && !IsWhiteSpace(out.back())) out += ' ';
   out += "<!--";
   out += node.text;
   out += '>';
@@ -231,14 +233,22 @@ class CTreeWriter {
     return IsLayoutBoundary(node);
   }
 
+  // White space of the page that produced no node must be written where it shows: between a
+  // word or an inline tag and the node, unless a line break or blank is already there.
+  bool NeedsSpaceBefore(const CHtmlNode& node) const {
+    const std::string& out = w_.OutConst();
+    return node.spaceBefore && !out.empty() && !IsWhiteSpace(out.back()) && !atBoundary_ && !IsLayoutBoundary(node);
+  }
+
   Step WriteStart(const CHtmlNode& node, int level) {
     const std::uint8_t bits = node.layoutBits;
     std::string& out = w_.Out();
     if (node.kind == TagKind::Comment) {
-      WriteComment(ctx_, w_, node);
+      WriteComment(ctx_, w_, node, NeedsSpaceBefore(node));
       return Step::kDone;
     }
-    const bool mayBreakBefore = MayBreakBefore(node);
+    const bool spaceFirst = NeedsSpaceBefore(node);
+    const bool mayBreakBefore = spaceFirst || MayBreakBefore(node);
     // A break written now or by the wrapping below sits at a block edge only when the node is one.
     atBoundary_ = IsLayoutBoundary(node);
     if (!out.empty()) {
@@ -261,13 +271,13 @@ class CTreeWriter {
         BreaksAfterEndTag(bits);
         return Step::kDone;
       case TagKind::Text:
-        AppendWrapped(ctx_, out, node.text, level, mayBreakBefore);
+        AppendWrapped(ctx_, out, spaceFirst ? " " + node.text : node.text, level, mayBreakBefore);
         atBoundary_ = false;
         return Step::kDone;
       default:
         break;
     }
-    AppendWrapped(ctx_, out, StartTag(node), level, mayBreakBefore);
+    AppendWrapped(ctx_, out, spaceFirst ? " " + StartTag(node) : StartTag(node), level, mayBreakBefore);
     if (node.endTagKind == kEndTagNone) {
       BreaksAfterStartTag(bits);
       return Step::kDone;
@@ -307,7 +317,6 @@ class CTreeWriter {
     const CHtmlNode& node = *frame.node;
     const std::uint8_t bits = node.layoutBits;
     const bool plain = frame.asItStands || KeepsContentAsItStands(node);
-    atBoundary_ = IsLayoutBoundary(node);
     if (!plain && !w_.Out().empty()) {
       if (w_.EndsWithLineFeed()) {
         if (Has(bits, layout_bit::kBreakBeforeEnd2)) w_.Break();
@@ -318,6 +327,12 @@ class CTreeWriter {
         w_.Indent(frame.level);
       }
     }
+    const std::string& out = w_.OutConst();
+    if (!plain && node.spaceAtEnd && !out.empty() && !IsWhiteSpace(out.back()) && !atBoundary_ &&
+        !IsLayoutBoundary(node)) {
+      w_.Out() += ' ';
+    }
+    atBoundary_ = IsLayoutBoundary(node);
     // A conditional section ends with its own marker, and nothing is laid out after it.
     if (node.kind == TagKind::DownlevelIf || node.kind == TagKind::CommentIf) {
       const std::string_view marker = node.kind == TagKind::DownlevelIf ? "<![endif]>" : "<![endif]-->";
@@ -461,7 +476,9 @@ void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text,
   // In a start tag, a space inside a quoted attribute value is no break point: the break would
   // become part of the value (and split a font name like "Times New Roman" in a style).
   std::vector<bool> quoted;
-  if (!text.empty() && text.front() == '<') quoted = QuotedPositions(text);
+  if (const std::size_t first = text.find_first_not_of(' '); first != npos && text[first] == '<') {
+    quoted = QuotedPositions(text);
+  }
   auto findSpace = [&](std::size_t pos) {
     std::size_t space = text.find(' ', pos);
     while (space != npos && !quoted.empty() && quoted[space]) space = text.find(' ', space + 1);

@@ -291,6 +291,9 @@ std::int32_t CParser::ReadTextRun(CHtmlNode& node, std::size_t p) {
       return count;
     }
     node.text = FoldTextBreaks(run);
+    // A line break at the very start of a run is folded away without a blank; the white space
+    // it stood for still separates this text from what came before.
+    if (IsLineSpace(run.front()) && (node.text.empty() || !IsLineSpace(node.text.front()))) node.spaceBefore = true;
   }
   node.kind = TagKind::Text;
   node.endTagKind = kEndTagNone;
