@@ -1,5 +1,6 @@
 #include "engine/cleanup_passes.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string_view>
@@ -241,6 +242,98 @@ PassResult WalkTree(CRunContext& ctx, CHtmlNode& start, TPass pass) {
 // The passes. Enter answers a verdict at once or nullopt to have the children walked; Leave
 // answers after the walk.
 
+// Elements that frame the page: without them a browser still builds them, but the page loses
+// its title, its head's links and the attributes of html and body.
+bool IsPageFrame(const CHtmlNode& node) {
+  static constexpr std::array<std::string_view, 4> kNames = {"html", "head", "body", "title"};
+  if (node.kind == TagKind::Html) return true;
+  for (std::string_view name : kNames) {
+    if (EqualsNoCase(node.name, name)) return true;
+  }
+  return false;
+}
+
+// Drawings and formulas: their empty children are the shapes and symbols themselves (a path, a
+// circle, a clip path's outline), so nothing inside them is empty in the HTML sense.
+bool IsDrawing(const CHtmlNode& node) { return EqualsNoCase(node.name, "svg") || EqualsNoCase(node.name, "math"); }
+
+// Inline formatting elements. Empty, they have no box, so a class on them shows nothing; Word
+// leaves many of them behind (<span class=SpellE></span>, <b></b>). Namespaced markup (o:p, v:,
+// w:) shows nothing in a browser either.
+bool IsInlineFormatting(const CHtmlNode& node) {
+  static constexpr std::array<std::string_view, 27> kNames = {
+      "a",    "abbr", "b", "bdo",  "big",   "cite", "code",   "del",    "dfn", "em",  "font", "i", "ins", "kbd",
+      "mark", "q",    "s", "samp", "small", "span", "strike", "strong", "sub", "sup", "tt",   "u", "var"};
+  if (node.name.find(':') != std::string::npos) return true;
+  for (std::string_view name : kNames) {
+    if (EqualsNoCase(node.name, name)) return true;
+  }
+  return false;
+}
+
+// A value of attribute `name`, from its own field or, when the tag wrote the name in another
+// case and it stayed in the tag rest, from there.
+std::string_view AttributeValue(const CHtmlNode& node, const std::string& field, std::string_view name) {
+  if (!field.empty()) return field;
+  return FindTagAttribute(node.text, name).value_or(std::string_view());
+}
+
+// Properties that give even an empty element a box of its own: a size, a coloured area, a frame
+// or an inner space. Matched as whole property names with their sub-properties (border-top,
+// background-color), never inside another name (mso-border-alt, line-height).
+bool IsBoxProperty(std::string_view property) {
+  static constexpr std::array<std::string_view, 7> kNames = {"height", "width",      "min-height", "min-width",
+                                                             "border", "background", "padding"};
+  for (std::string_view name : kNames) {
+    if (property.size() < name.size() || !EqualsNoCase(property.substr(0, name.size()), name)) continue;
+    if (property.size() == name.size() || property[name.size()] == '-') return true;
+  }
+  return false;
+}
+
+struct CStyleFacts {
+  bool rendering = false;  // a declaration a browser reads (not one of the word processor's "mso-")
+  bool box = false;        // a declaration that gives the element a box
+};
+
+CStyleFacts ReadStyle(std::string_view style) {
+  CStyleFacts facts;
+  while (!style.empty()) {
+    const std::size_t end = std::min(style.find(';'), style.size());
+    std::string_view declaration = style.substr(0, end);
+    style.remove_prefix(end == style.size() ? end : end + 1);
+    const std::size_t colon = declaration.find(':');
+    if (colon == std::string_view::npos) continue;
+    std::string_view property = declaration.substr(0, colon);
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!property.empty() && blank(property.front())) property.remove_prefix(1);
+    while (!property.empty() && blank(property.back())) property.remove_suffix(1);
+    if (property.empty() || (property.size() >= 4 && EqualsNoCase(property.substr(0, 4), "mso-"))) continue;
+    facts.rendering = true;
+    if (IsBoxProperty(property)) facts.box = true;
+  }
+  return facts;
+}
+
+// An empty element that still takes room or paints: its style sizes, colours, frames or pads
+// it; or it is not inline formatting and has a class, which may do all of that from the style
+// sheet; or it is a paragraph or division with a style of its own. An empty block's margins do
+// not vanish with its content: they collapse with its neighbours' and can widen the gap between
+// them, so a p or div whose class or style may set margins stays.
+bool HasOwnBox(const CHtmlNode& node) {
+  const CStyleFacts style = ReadStyle(AttributeValue(node, node.style, "style"));
+  if (style.box) return true;
+  if (IsInlineFormatting(node)) return false;
+  if (!AttributeValue(node, node.cssClass, "class").empty()) return true;
+  const bool paragraphOrDivision = node.kind == TagKind::P || node.kind == TagKind::Div ||
+                                   EqualsNoCase(node.name, "p") || EqualsNoCase(node.name, "div");
+  return paragraphOrDivision && style.rendering;
+}
+
+// Elements directly below the root. Keeping them is the last guard against a page that had
+// content coming out empty: nothing on the top level is ever judged empty.
+bool IsTopLevel(const CHtmlNode& node) { return node.parent && !node.parent->parent; }
+
 class CEmptyTagPass {
  public:
   explicit CEmptyTagPass(const OptimizeOptions& options) : allRule_(!options.automatic && options.emptyTagsAll) {}
@@ -248,6 +341,7 @@ class CEmptyTagPass {
   std::optional<PassResult> Enter(CHtmlNode& node, const CVisit&) {
     // Text nodes and tags that take no end tag are never removed.
     if (node.endTagKind == kEndTagNone) return PassResult::Keep;
+    if (!allRule_ && IsDrawing(node)) return PassResult::Keep;
     if (!node.children.empty()) return std::nullopt;
     if (allRule_) return PassResult::Delete;
     if (node.kind == TagKind::Td || node.kind == TagKind::Tr) return PassResult::Keep;
@@ -263,11 +357,14 @@ class CEmptyTagPass {
   }
 
  private:
+  // The "auto" rule removes only what renders nothing and does no work.
   static PassResult VerdictOnEmpty(const CHtmlNode& node) {
-    return IsWorkingWhenEmpty(node) || IsAddressable(node) ? PassResult::Keep : PassResult::Delete;
+    const bool kept =
+        IsTopLevel(node) || IsPageFrame(node) || IsWorkingWhenEmpty(node) || IsAddressable(node) || HasOwnBox(node);
+    return kept ? PassResult::Keep : PassResult::Delete;
   }
 
-  bool allRule_;  // "alle": every empty element goes
+  bool allRule_;  // "alle": every empty element goes, as the user asked
 };
 
 class CWordLinkPass {

@@ -57,9 +57,11 @@ TEST(CleanFormatting, SplitsAndSpansBySweep) {
 
   const CTreeCase wholeRun[] = {
       {"vendor bold reset: empty b elements go at the end", test::AutomaticOptions(),
-       [] { return Doc(E("b", E("span", T("x")).Style("mso-bidi-font-weight:normal;font-weight:normal"))); }, "x"},
+       [] { return Doc(E("p", E("b", E("span", T("x")).Style("mso-bidi-font-weight:normal;font-weight:normal")))); },
+       "<p>x</p>"},
       {"grandparent split, then the bare span dissolves", test::AutomaticOptions(),
-       [] { return Doc(E("b", E("i", E("span", T("y")).Style("font-weight:normal")), T("z"))); }, "<i>y</i><b>z</b>"},
+       [] { return Doc(E("p", E("b", E("i", E("span", T("y")).Style("font-weight:normal")), T("z")))); },
+       "<p><i>y</i><b>z</b></p>"},
   };
   for (const auto& c : wholeRun) EXPECT_EQ(test::RunOnTree(c, nullptr), c.expected) << c.name;
 }
