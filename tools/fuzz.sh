@@ -81,7 +81,8 @@ keep_input() {
     echo "Found by tools/fuzz.sh on $(date -u +%Y-%m-%d) at commit $(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)."
     echo "Replay: $build/${target}_fuzz fuzz/regressions/$target/$name"
     echo
-    grep -E 'ERROR|SUMMARY|broken invariant|^ +#[0-9]+ ' "$log" | head -40
+    # The report's key lines and the stack frames in our own code.
+    grep -E 'ERROR|SUMMARY|broken invariant|^ +#[0-9]+ .*/(fuzz|engine|rules|batch)/' "$log" | head -40
   } > "$dir/$name.note"
   echo "fuzz: $target: failing input kept as fuzz/regressions/$target/$name (see its .note)"
 }
@@ -103,7 +104,10 @@ for target in "${targets[@]}"; do
 
   echo "== fuzz $target for ${seconds}s ($(find "$units" -type f | wc -l) seed inputs)"
   status=0
-  ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:${ASAN_OPTIONS:-}" \
+  mkdir -p "$work/$target/tmp"
+  # Scratch files of the targets go into the work folder, so that a run ended by a finding or
+  # the time limit leaves nothing behind.
+  TMPDIR="$work/$target/tmp" ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:${ASAN_OPTIONS:-}" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}" \
     "$bin" -max_total_time="$seconds" -timeout=2 -rss_limit_mb=4096 -max_len="$max_len" -print_final_stats=1 \
     -artifact_prefix="$artifacts/" "$units" > "$log" 2>&1 || status=$?
