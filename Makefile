@@ -16,7 +16,7 @@ test: deps
 	cmake --build --preset asan -j2
 	ctest --preset asan -j2
 	cmake --preset fuzz >/dev/null
-	cmake --build --preset fuzz -j2
+	cmake --build --preset fuzz -j2 --target trimvale_fuzz_targets
 	@bash tools/fuzz.sh build/fuzz 30
 
 demo: build
@@ -27,7 +27,7 @@ bench: build
 
 fuzz: deps
 	cmake --preset fuzz >/dev/null
-	cmake --build --preset fuzz -j2
+	cmake --build --preset fuzz -j2 --target trimvale_fuzz_targets
 	@bash tools/fuzz.sh build/fuzz $(or $(SECONDS),60)
 
 clean:
