@@ -10,10 +10,14 @@ build: deps
 	cmake --preset release -DTRIMVALE_WERROR=$(WERROR) >/dev/null
 	cmake --build --preset release
 
+# Unit, golden and replay tests under the sanitizers, then every fuzz target for 30 seconds.
 test: deps
 	cmake --preset asan -DTRIMVALE_WERROR=$(WERROR) >/dev/null
-	cmake --build --preset asan
-	ctest --preset asan
+	cmake --build --preset asan -j2
+	ctest --preset asan -j2
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j2 --target trimvale_fuzz_targets
+	@bash tools/fuzz.sh build/fuzz 30
 
 demo: build
 	@bash tools/demo.sh build/release
@@ -23,7 +27,7 @@ bench: build
 
 fuzz: deps
 	cmake --preset fuzz >/dev/null
-	cmake --build --preset fuzz
+	cmake --build --preset fuzz -j2 --target trimvale_fuzz_targets
 	@bash tools/fuzz.sh build/fuzz $(or $(SECONDS),60)
 
 # Renders every corpus page before and after optimizing it in headless Chromium and compares
