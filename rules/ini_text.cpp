@@ -170,8 +170,9 @@ bool CIniText::Set(std::string_view section, std::string_view key, std::string_v
   }
   const CLine& after = lines_[s->entryLines.empty() ? s->headerLine : s->entryLines.back()];
   std::string add;
-  if (after.next == after.contentEnd) {
-    // The line we follow is the last of a text without a final line end: keep it that way.
+  if (after.next == text_.size() && (text_.empty() || text_.back() != '\n')) {
+    // The line we follow is the last of a text without a final line end (perhaps cut off after
+    // the CR of a CR LF): the new entry goes behind its content, and the text keeps no final end.
     add += eol;
     add += key;
     add += '=';
