@@ -15,19 +15,10 @@
 namespace trimvale {
 namespace {
 
-const CTagLayoutTable& InstalledStandard() {
-  static const CTagLayoutTable table = [] {
-    CTagLayoutTable t;
-    CSectionFile file(std::string(TRIMVALE_SOURCE_DIR) + "/resources/tageinst.txt");
-    LoadLayoutProfile(t, file, "standard");
-    return t;
-  }();
-  return table;
-}
 
 CRunConfig Config(int mode) {
   CRunConfig config;
-  config.layoutTable = &InstalledStandard();
+  config.layoutTable = &test::InstalledStandardTable();
   config.options = OptimizeOptions::FromVector(kDefaultOptionsVector);
   config.layout.mode = mode;
   return config;

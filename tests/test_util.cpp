@@ -1,5 +1,7 @@
 #include "tests/test_util.h"
 
+#include "rules/section_file.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -57,6 +59,16 @@ std::string ReadFile(const std::filesystem::path& path) {
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+const CTagLayoutTable& InstalledStandardTable() {
+  static const CTagLayoutTable table = [] {
+    CTagLayoutTable t;
+    CSectionFile file(std::string(TRIMVALE_SOURCE_DIR) + "/resources/tageinst.txt");
+    LoadLayoutProfile(t, file, "standard");
+    return t;
+  }();
+  return table;
 }
 
 }  // namespace trimvale::test

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "rules/tag_layout.h"
+
 namespace trimvale::test {
 
 // The shared corpus of real pages, or nullopt when this machine has none (tests then skip).
@@ -38,6 +40,9 @@ class CTempDir {
 };
 
 std::string ReadFile(const std::filesystem::path& path);
+
+// The "standard" profile of the installed resources/tageinst.txt, loaded once.
+const CTagLayoutTable& InstalledStandardTable();
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 
 }  // namespace trimvale::test

@@ -7,23 +7,15 @@
 #include "engine/optimize_job.h"
 #include "engine/parser.h"
 #include "rules/section_file.h"
+#include "tests/test_util.h"
 
 namespace trimvale {
 namespace {
 
-const CTagLayoutTable& Installed() {
-  static const CTagLayoutTable table = [] {
-    CTagLayoutTable t;
-    CSectionFile file(std::string(TRIMVALE_SOURCE_DIR) + "/resources/tageinst.txt");
-    LoadLayoutProfile(t, file, "standard");
-    return t;
-  }();
-  return table;
-}
 
 std::string Optimize(const std::string& page, std::uint32_t options, int mode = kLayoutStandard) {
   CRunConfig config;
-  config.layoutTable = &Installed();
+  config.layoutTable = &test::InstalledStandardTable();
   config.options = OptimizeOptions::FromVector(options);
   config.layout.mode = mode;
   std::atomic<bool> cancel{false};
@@ -64,7 +56,7 @@ TEST(DroppedWhiteSpace, StaysWhereItShows) {
 // The parse tree itself is unchanged: blank-only runs still make no node.
 TEST(DroppedWhiteSpace, LeavesTheTreeAlone) {
   CRunConfig config;
-  config.layoutTable = &Installed();
+  config.layoutTable = &test::InstalledStandardTable();
   CNullSink sink;
   std::atomic<bool> cancel{false};
   CRunContext ctx(config, sink, cancel);
