@@ -370,8 +370,13 @@ class CEmptyTagPass {
 class CWordLinkPass {
  public:
   std::optional<PassResult> Enter(CHtmlNode& node, const CVisit&) {
-    // Namespace declarations and the like; class, style and lang are held elsewhere.
-    if (node.kind == TagKind::Html) node.text.clear();
+    // Namespace declarations and the like go; class, style and lang are held elsewhere. The
+    // writing direction stays: without it a right-to-left page would be laid out mirrored.
+    if (node.kind == TagKind::Html) {
+      const std::optional<std::string_view> dir = FindTagAttribute(node.text, "dir");
+      const bool keep = dir && dir->find('"') == std::string_view::npos;
+      node.text = keep ? " dir=\"" + std::string(*dir) + "\"" : std::string();
+    }
     if (node.kind == TagKind::Xml) return PassResult::Delete;
     if (node.kind == TagKind::Link && (Contains(node.text, "rel=File-List") || Contains(node.text, "rel=Edit"))) {
       return PassResult::Delete;
