@@ -221,6 +221,9 @@ extern "C" void OnInterrupt(int) { InterruptFlag().store(true); }
 }  // namespace
 
 void InstallInterruptHandler() {
+  // The flag is made before the handler can run: a handler must not be the first to touch a
+  // function-local static, whose initialisation may take a lock.
+  static_cast<void>(InterruptFlag());
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
