@@ -14,28 +14,7 @@ using test::CTempDir;
 using test::ReadFile;
 using test::WriteFile;
 
-class CEnvVar {
- public:
-  CEnvVar(const char* name, const std::optional<std::string>& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      ::setenv(name, value->c_str(), 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~CEnvVar() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using test::CEnvVar;
 
 // An installed layout: <root>/prefix/bin/trimvale-cli with the defaults in
 // <root>/prefix/share/trimvale, a portable copy in <root>/portable, and a home folder.

@@ -19,29 +19,7 @@ using test::CTempDir;
 using test::ReadFile;
 using test::WriteFile;
 
-// Sets an environment variable for the life of the object and restores it afterwards.
-class CEnvVar {
- public:
-  CEnvVar(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~CEnvVar() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using test::CEnvVar;
 
 TEST(SettingsTable, NamesAreUniqueAndFoundWithoutRegardToCase) {
   std::set<std::string> seen;

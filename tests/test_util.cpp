@@ -49,6 +49,23 @@ CTempDir::~CTempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
+CEnvVar::CEnvVar(const char* name, const std::optional<std::string>& value) : name_(name) {
+  if (const char* old = std::getenv(name)) old_ = old;
+  if (value) {
+    ::setenv(name, value->c_str(), 1);
+  } else {
+    ::unsetenv(name);
+  }
+}
+
+CEnvVar::~CEnvVar() {
+  if (old_) {
+    ::setenv(name_, old_->c_str(), 1);
+  } else {
+    ::unsetenv(name_);
+  }
+}
+
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream out;

@@ -39,6 +39,22 @@ class CTempDir {
   std::filesystem::path path_;
 };
 
+// Sets (or, with no value, unsets) an environment variable for the life of the object and
+// restores it afterwards.
+class CEnvVar {
+ public:
+  CEnvVar(const char* name, const std::optional<std::string>& value);
+  CEnvVar(const char* name, const char* value)
+      : CEnvVar(name, value ? std::optional<std::string>(value) : std::nullopt) {}
+  ~CEnvVar();
+  CEnvVar(const CEnvVar&) = delete;
+  CEnvVar& operator=(const CEnvVar&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
 std::string ReadFile(const std::filesystem::path& path);
 
 // The "standard" profile of the installed resources/tageinst.txt, loaded once.
