@@ -22,7 +22,7 @@ struct COptimizeCommand {
     if (inPlace && !outputPath.empty()) throw CUsageError{"--in-place und -o schließen einander aus"};
     overrides.Check();
 
-    CStderrSink sink;
+    CStderrSink sink(/*buffered=*/true);
     CEnvironment env;
     env.Load(common, sink);
     CRunConfig config = env.MakeRunConfig();

@@ -46,7 +46,7 @@ struct CTreeCommand {
   std::string file;
 
   int Run() {
-    CStderrSink sink;
+    CStderrSink sink(/*buffered=*/true);
     CEnvironment env;
     env.Load(common, sink);
     std::string page, error;

@@ -17,9 +17,16 @@
 
 namespace trimvale::cli {
 
+void CStderrSink::Flush() {
+  if (pending_.empty()) return;
+  WriteStderr(pending_);
+  pending_.clear();
+}
+
 void CStderrSink::AppendText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 1);
+  constexpr std::size_t kFlushSize = 16 * 1024;
+  std::string& out = pending_;
+  out.reserve(out.size() + text.size() + 1);
   std::size_t i = 0;
   if (pendingCr_) {
     pendingCr_ = false;
@@ -40,7 +47,7 @@ void CStderrSink::AppendText(std::string_view text) {
     }
     out += text[i];
   }
-  WriteStderr(out);
+  if (!buffered_ || out.size() >= kFlushSize) Flush();
 }
 
 void AddStoreOptions(CLI::App& command, CCommonOptions& options) {

@@ -31,13 +31,26 @@ struct CUsageError {
 };
 
 // Writes messages to standard error with each CR LF written as LF.
+//
+// A buffered sink collects the messages and writes them in pieces of some kilobytes, and the
+// rest when it is flushed or destroyed: a broken page can bring thousands of repair messages,
+// and one write each cost more than the whole parse. The batch console stays unbuffered, since
+// its messages and its progress line must appear in order as they happen.
 class CStderrSink : public IOutputSink {
  public:
+  explicit CStderrSink(bool buffered = false) : buffered_(buffered) {}
+  ~CStderrSink() override { Flush(); }
+  CStderrSink(const CStderrSink&) = delete;
+  CStderrSink& operator=(const CStderrSink&) = delete;
+
   void AppendText(std::string_view text) override;
   void Clear() override {}
+  void Flush();
 
  private:
+  bool buffered_;
   bool pendingCr_ = false;  // a CR ended the previous piece; its LF may start the next one
+  std::string pending_;     // converted text not yet written
 };
 
 struct CCommonOptions {

@@ -58,6 +58,8 @@ int ExtractAttributes(CRunContext& ctx, CHtmlNode& node) {
 
 int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std::string_view attributeName) {
   std::string& t = node.text;
+  // Most tags lack most of the three names; one substring search spares the attribute scan.
+  if (t.find(attributeName) == std::string::npos) return 0;
   const std::size_t length = t.size();
   auto at = [&t](std::size_t i) { return i < t.size() ? t[i] : '\0'; };
 

@@ -118,18 +118,19 @@ void Report(CRunContext& ctx, ParseMessage id, std::initializer_list<std::string
 }
 
 std::string FoldTextBreaks(std::string_view run) {
-  if (run.find_first_of("\r\n") == std::string_view::npos) return std::string(run);
+  if (FindLineBreak(run) == std::string_view::npos) return std::string(run);
   return FoldForm(FoldForm(FoldForm(FoldForm(run, "\r\n"), "\n\r"), "\r"), "\n");
 }
 
 // Every line break inside a tag (CR LF, or a bare LF or CR as other systems save them) becomes
 // one blank together with the blanks around it.
 std::string FoldTagBreaks(std::string_view rest) {
+  if (FindLineBreak(rest) == std::string_view::npos) return std::string(rest);
   std::string out;
   out.reserve(rest.size());
   std::size_t i = 0;
   while (i < rest.size()) {
-    const std::size_t at = rest.find_first_of("\r\n", i);
+    const std::size_t at = FindLineBreak(rest, i);
     if (at == std::string_view::npos) {
       out.append(rest.substr(i));
       break;

@@ -10,7 +10,7 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+bool HasLineBreak(std::string_view s) { return FindLineBreak(s) != std::string_view::npos; }
 
 bool HasBlankAtEnds(std::string_view s) { return !s.empty() && (IsBlank(s.front()) || IsBlank(s.back())); }
 

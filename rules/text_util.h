@@ -30,6 +30,16 @@ inline bool StartsWith(std::string_view s, std::string_view prefix) {
 
 inline bool Contains(std::string_view s, std::string_view part) { return s.find(part) != std::string_view::npos; }
 
+// The first CR or LF at or after `from`. A plain loop: std::string_view::find_first_of with a
+// set of characters calls memchr on the set for every byte, which dominated the parse of long
+// attribute lists.
+inline std::size_t FindLineBreak(std::string_view s, std::size_t from = 0) {
+  for (std::size_t i = from; i < s.size(); ++i) {
+    if (s[i] == '\r' || s[i] == '\n') return i;
+  }
+  return std::string_view::npos;
+}
+
 // Leading decimal number with an optional sign, as the rule files' keys and numbers are read:
 // "12abc" is 12, "abc" is 0. Saturates instead of overflowing.
 int ParseLeadingInt(std::string_view s);
