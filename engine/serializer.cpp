@@ -1,6 +1,7 @@
 #include "engine/serializer.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <vector>
@@ -28,31 +29,66 @@ bool IsElement(const CHtmlNode& node) {
   }
 }
 
+// True when the name, in any letter case, is one of the sorted lower-case names. The serializer
+// asks this several times per node, so the name is lowered into a small buffer once and looked
+// up by binary search instead of being compared with every entry.
+template <std::size_t N>
+bool NameIsOneOf(std::string_view name, const std::array<std::string_view, N>& sortedNames) {
+  char lowered[16];
+  if (name.empty() || name.size() > sizeof lowered) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) lowered[i] = AsciiLower(name[i]);
+  return std::binary_search(sortedNames.begin(), sortedNames.end(), std::string_view(lowered, name.size()));
+}
+
+// Whether a style declares white space that the browser keeps (pre, pre-wrap, pre-line,
+// break-spaces). Pages saved from site builders set white-space:pre on paragraphs that hold
+// only a <br>, where one added break shows as a second line.
+bool DeclaresKeptWhiteSpace(std::string_view style) {
+  constexpr std::string_view kProperty = "white-space";
+  for (std::size_t at = 0; at + kProperty.size() <= style.size(); ++at) {
+    if (AsciiLower(style[at]) != 'w' || !EqualsNoCase(style.substr(at, kProperty.size()), kProperty)) continue;
+    // A longer name that merely ends in the property (-webkit-white-space) counts as well;
+    // one that goes on (white-space-collapse) does not.
+    std::size_t i = at + kProperty.size();
+    while (i < style.size() && (style[i] == ' ' || style[i] == '\t')) ++i;
+    if (i >= style.size() || style[i] != ':') continue;
+    ++i;
+    while (i < style.size() && (style[i] == ' ' || style[i] == '\t')) ++i;
+    const std::string_view value = style.substr(i);
+    auto startsWith = [&](std::string_view word) {
+      return value.size() >= word.size() && EqualsNoCase(value.substr(0, word.size()), word);
+    };
+    if (startsWith("pre") || startsWith("break-spaces")) return true;
+  }
+  return false;
+}
+
 // Elements whose content the browser takes character by character: a break or an indentation
-// added inside them changes what the page shows (pre, textarea) or does (script). Their content
-// is written as it stands, and nothing is added after their start tag or before their end tag,
-// so that a page run through the program again comes out the same.
+// added inside them changes what the page shows (pre, textarea, an element whose own style keeps
+// white space) or does (script). Their content is written as it stands, and nothing is added
+// after their start tag or before their end tag, so that a page run through the program again
+// comes out the same.
 bool KeepsContentAsItStands(const CHtmlNode& node) {
-  return IsElement(node) &&
-         (EqualsNoCase(node.name, "script") || EqualsNoCase(node.name, "pre") || EqualsNoCase(node.name, "textarea"));
+  static constexpr std::array<std::string_view, 3> kNames = {"pre", "script", "textarea"};
+  return IsElement(node) && (NameIsOneOf(node.name, kNames) || DeclaresKeptWhiteSpace(node.style));
 }
 
 // Elements at whose edges white space never shows: block boxes, table structure, line breaks and
 // what the head holds. A line break before or after their tags leaves the page as it was; next
 // to any other tag or text it would render as a space.
 bool IsLayoutBoundary(const CHtmlNode& node) {
-  static constexpr std::string_view kNames[] = {
-      "html", "head", "body", "title", "meta", "link", "style", "script", "base", "basefont", "!doctype", "?xml",
-      "p", "div", "h1", "h2", "h3", "h4", "h5", "h6", "ul", "ol", "li", "dl", "dt", "dd", "dir", "menu",
-      "table", "caption", "thead", "tbody", "tfoot", "tr", "td", "th", "colgroup", "col", "blockquote", "pre",
-      "hr", "br", "form", "fieldset", "legend", "address", "center", "noscript", "frameset", "frame", "noframes",
-      "section", "article", "aside", "nav", "header", "footer", "main", "figure", "figcaption", "details",
-      "summary", "option", "optgroup", "xml", "listing", "plaintext", "xmp", "hgroup", "search", "template"};
-  if (!IsElement(node)) return false;
-  for (std::string_view name : kNames) {
-    if (EqualsNoCase(node.name, name)) return true;
-  }
-  return false;
+  static constexpr std::array<std::string_view, 71> kNames = {
+      "!doctype", "?xml",     "address",  "article",  "aside",    "base",     "basefont", "blockquote",
+      "body",     "br",       "caption",  "center",   "col",      "colgroup", "dd",       "details",
+      "dir",      "div",      "dl",       "dt",       "fieldset", "figcaption", "figure", "footer",
+      "form",     "frame",    "frameset", "h1",       "h2",       "h3",       "h4",       "h5",
+      "h6",       "head",     "header",   "hgroup",   "hr",       "html",     "legend",   "li",
+      "link",     "listing",  "main",     "menu",     "meta",     "nav",      "noframes", "noscript",
+      "ol",       "optgroup", "option",   "p",        "plaintext", "pre",     "script",   "search",
+      "section",  "style",    "summary",  "table",    "tbody",    "td",       "template", "tfoot",
+      "th",       "thead",    "title",    "tr",       "ul",       "xml",      "xmp"};
+  static_assert(std::is_sorted(kNames.begin(), kNames.end()));
+  return IsElement(node) && NameIsOneOf(node.name, kNames);
 }
 
 bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
@@ -183,6 +219,7 @@ struct CFrame {
   const CHtmlNode* next;  // next child to write, or null when all are written
   int level;              // the element's own indentation level
   bool asItStands;        // the element lies inside content that is written as it stands
+  bool childrenAsItStands;  // ... or its own content is; found once, since a style can be long
 };
 
 enum class Step {
@@ -201,7 +238,7 @@ class CTreeWriter {
       CFrame& frame = stack_.back();
       if (const CHtmlNode* child = frame.next) {
         frame.next = child->NextSibling();
-        const bool childAsItStands = frame.asItStands || KeepsContentAsItStands(*frame.node);
+        const bool childAsItStands = frame.childrenAsItStands;
         int childLevel = frame.level;
         if (Has(frame.node->layoutBits, layout_bit::kIndentChildren) && childLevel < INT_MAX) ++childLevel;
         if (!Enter(*child, childLevel, childAsItStands)) return false;  // `frame` may dangle from here
@@ -220,7 +257,9 @@ class CTreeWriter {
     if (ctx_.Cancelled()) return false;
     const Step step = asItStands ? WriteAsItStands(node) : WriteStart(node, level);
     if (step == Step::kStop) return false;
-    if (step == Step::kDescend) stack_.push_back({&node, node.children.front(), level, asItStands});
+    if (step == Step::kDescend) {
+      stack_.push_back({&node, node.children.front(), level, asItStands, asItStands || KeepsContentAsItStands(node)});
+    }
     return true;
   }
 
@@ -316,7 +355,7 @@ class CTreeWriter {
   void WriteEndTag(const CFrame& frame) {
     const CHtmlNode& node = *frame.node;
     const std::uint8_t bits = node.layoutBits;
-    const bool plain = frame.asItStands || KeepsContentAsItStands(node);
+    const bool plain = frame.childrenAsItStands;
     if (!plain && !w_.Out().empty()) {
       if (w_.EndsWithLineFeed()) {
         if (Has(bits, layout_bit::kBreakBeforeEnd2)) w_.Break();

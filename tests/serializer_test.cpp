@@ -504,6 +504,43 @@ TEST(Serializer, ContentOfScriptPreAndTextareaIsWrittenAsItStands) {
   ExpectRows(rows, Layout(kLayoutStandard, true, 20));
 }
 
+// Site builders set white-space:pre on paragraphs that hold only a <br>: one added break would
+// show as a second empty line. Whether an element's own style keeps white space decides it.
+TEST(Serializer, ElementWhoseStyleKeepsWhiteSpaceIsWrittenAsItStands) {
+  struct CRow {
+    const char* style;
+    bool kept;
+  };
+  const std::vector<CRow> rows = {
+      {"white-space:pre;", true},
+      {"color:red; WHITE-SPACE : Pre-Wrap", true},
+      {"white-space:pre-line", true},
+      {"white-space: break-spaces", true},
+      {"-webkit-white-space:pre", true},
+      {"white-space:normal", false},
+      {"white-space:nowrap", false},
+      {"white-space-collapse:preserve", false},
+      {"font-family:pre", false},
+      {"", false},
+  };
+  for (const CRow& row : rows) {
+    auto root = MakeNode(nullptr);
+    CHtmlNode& div = Elem(*root, "div", kTreeLayoutBits);
+    CHtmlNode& p = Elem(div, "p", kTreeLayoutBits);
+    p.style = row.style;
+    Elem(p, "br", 0x20, kEndTagNone);
+    Text(Elem(p, "span", kTreeLayoutBits), "x");
+    const std::string text = Write(*root, Layout(kLayoutStandard, true)).text;
+    const std::size_t start = text.find("<br>");
+    const std::size_t end = text.find("</p>");
+    ASSERT_TRUE(start != std::string::npos && end != std::string::npos) << row.style;
+    const std::string inside = text.substr(start, end - start);
+    EXPECT_EQ(inside == "<br><span>x</span>", row.kept) << row.style << ": " << inside;
+    // The breaks around the element itself still follow its bits.
+    EXPECT_NE(text.find("\r\n  <p"), std::string::npos) << row.style;
+  }
+}
+
 TEST(Serializer, CommentInsideScriptKeepsItsLinesInOneLineMode) {
   auto root = MakeNode(nullptr);
   CHtmlNode& script = Elem(*root, "script", 0);
