@@ -1,7 +1,7 @@
 // trimvale-cli: the command-line front end of Trimvale.
 
 #include <CLI/CLI.hpp>
-
+#include <string_view>
 #include <vector>
 
 #include "cli/commands.h"
@@ -11,8 +11,26 @@ int main(int argc, char** argv) {
   using namespace trimvale::cli;
   CLI::App app{"Trimvale: macht von Textverarbeitungen gespeichertes HTML klein und sauber"};
   app.require_subcommand(1);
-  std::vector<CommandRunner> runners = {RegisterTree(app), RegisterOptimize(app), RegisterSettings(app),
-                                        RegisterFiles(app), RegisterDir(app)};
+  // Registering every subcommand with all its options costs a third of the start-up of a run on
+  // a small page, and scripts start the program once per page. When the first argument names a
+  // subcommand, only that one is registered; the general help and the error for an unknown
+  // command still see them all.
+  struct CCommand {
+    std::string_view name;
+    CommandRunner (*registerCommand)(CLI::App&);
+  };
+  static constexpr CCommand kCommands[] = {{"tree", RegisterTree},
+                                           {"optimize", RegisterOptimize},
+                                           {"settings", RegisterSettings},
+                                           {"files", RegisterFiles},
+                                           {"dir", RegisterDir}};
+  std::vector<CommandRunner> runners;
+  for (const CCommand& command : kCommands) {
+    if (argc > 1 && command.name == argv[1]) runners.push_back(command.registerCommand(app));
+  }
+  if (runners.empty()) {
+    for (const CCommand& command : kCommands) runners.push_back(command.registerCommand(app));
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
