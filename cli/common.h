@@ -3,7 +3,6 @@
 // loading them, the sink that writes messages to standard error, and reading input.
 
 #include <CLI/CLI.hpp>
-
 #include <atomic>
 #include <memory>
 #include <optional>

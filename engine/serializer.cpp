@@ -78,15 +78,14 @@ bool KeepsContentAsItStands(const CHtmlNode& node) {
 // to any other tag or text it would render as a space.
 bool IsLayoutBoundary(const CHtmlNode& node) {
   static constexpr std::array<std::string_view, 71> kNames = {
-      "!doctype", "?xml",     "address",  "article",  "aside",    "base",     "basefont", "blockquote",
-      "body",     "br",       "caption",  "center",   "col",      "colgroup", "dd",       "details",
-      "dir",      "div",      "dl",       "dt",       "fieldset", "figcaption", "figure", "footer",
-      "form",     "frame",    "frameset", "h1",       "h2",       "h3",       "h4",       "h5",
-      "h6",       "head",     "header",   "hgroup",   "hr",       "html",     "legend",   "li",
-      "link",     "listing",  "main",     "menu",     "meta",     "nav",      "noframes", "noscript",
-      "ol",       "optgroup", "option",   "p",        "plaintext", "pre",     "script",   "search",
-      "section",  "style",    "summary",  "table",    "tbody",    "td",       "template", "tfoot",
-      "th",       "thead",    "title",    "tr",       "ul",       "xml",      "xmp"};
+      "!doctype", "?xml",     "address",  "article",    "aside",    "base",    "basefont", "blockquote", "body",
+      "br",       "caption",  "center",   "col",        "colgroup", "dd",      "details",  "dir",        "div",
+      "dl",       "dt",       "fieldset", "figcaption", "figure",   "footer",  "form",     "frame",      "frameset",
+      "h1",       "h2",       "h3",       "h4",         "h5",       "h6",      "head",     "header",     "hgroup",
+      "hr",       "html",     "legend",   "li",         "link",     "listing", "main",     "menu",       "meta",
+      "nav",      "noframes", "noscript", "ol",         "optgroup", "option",  "p",        "plaintext",  "pre",
+      "script",   "search",   "section",  "style",      "summary",  "table",   "tbody",    "td",         "template",
+      "tfoot",    "th",       "thead",    "title",      "tr",       "ul",      "xml",      "xmp"};
   static_assert(std::is_sorted(kNames.begin(), kNames.end()));
   return IsElement(node) && NameIsOneOf(node.name, kNames);
 }
@@ -216,9 +215,9 @@ std::string StartTag(const CHtmlNode& node) {
 // One open element on the explicit stack of the writer.
 struct CFrame {
   const CHtmlNode* node;
-  const CHtmlNode* next;  // next child to write, or null when all are written
-  int level;              // the element's own indentation level
-  bool asItStands;        // the element lies inside content that is written as it stands
+  const CHtmlNode* next;    // next child to write, or null when all are written
+  int level;                // the element's own indentation level
+  bool asItStands;          // the element lies inside content that is written as it stands
   bool childrenAsItStands;  // ... or its own content is; found once, since a style can be long
 };
 
