@@ -15,34 +15,31 @@ constexpr std::size_t kRuleFlagCount = 7;
 bool LoadLayoutProfile(CTagLayoutTable& table, CSectionFile& file, std::string_view section) {
   table.Clear();
   // An empty name would address the default section; a profile without a name has no entries.
-  if (section.empty() || !file.ReadKeys(section)) return false;
-  for (std::int32_t key : file.Keys()) {
-    // An empty entry yields placeholder fields and the third field of the entry before it; a
-    // record made from that would carry another tag's layout, so it is left out.
-    if (file.ReadEntry(key, section) == 0) continue;
-    CTagLayout record;
-    record.name = file.GetField1();
-    record.endTagKind = static_cast<std::uint8_t>(ParseLeadingInt(file.GetField2()));
-    record.layoutBits = ParseLayoutString(file.GetField3());
-    record.key = key;
-    record.kind = ClassifyTagName(record.name);
-    table.Append(std::move(record));
-  }
-  return true;
+  // Empty entries are not visited: they yield placeholder fields and the third field of the entry
+  // before them, so a record made from one would carry another tag's layout.
+  if (section.empty()) return false;
+  return file.ReadSection(
+      section, [&](std::int32_t key, const std::string& name, const std::string& endTag, const std::string& layout) {
+        CTagLayout record;
+        record.name = name;
+        record.endTagKind = static_cast<std::uint8_t>(ParseLeadingInt(endTag));
+        record.layoutBits = ParseLayoutString(layout);
+        record.key = key;
+        record.kind = ClassifyTagName(record.name);
+        table.Append(std::move(record));
+      });
 }
 
 void LoadProfileRules(CTagRuleList& rules, CSectionFile& file, std::string_view profileName) {
   rules.clear();
-  if (profileName.empty() || !file.ReadKeys(profileName)) return;
-  for (std::int32_t key : file.Keys()) {
-    // Empty entries are skipped for the same reason as above: their third field is stale.
-    if (file.ReadEntry(key, profileName) == 0) continue;
-    const std::string flags = file.GetField3();
-    if (flags.size() != kRuleFlagCount) continue;
+  if (profileName.empty()) return;
+  // Empty entries are not visited, for the same reason as above: their third field is stale.
+  file.ReadSection(profileName, [&](std::int32_t, const std::string& name, const std::string& replacement,
+                                    const std::string& flags) {
+    if (flags.size() != kRuleFlagCount) return;
     CTagRule rule;
-    rule.name = file.GetField1();
-    std::string replacement = file.GetField2();
-    if (replacement != rule.name) rule.replacement = std::move(replacement);
+    rule.name = name;
+    if (replacement != rule.name) rule.replacement = replacement;
     rule.deleteTag = flags[0] == '1';
     rule.moveSubtags = flags[1] == '1';
     rule.deleteClass = flags[2] == '1';
@@ -51,7 +48,7 @@ void LoadProfileRules(CTagRuleList& rules, CSectionFile& file, std::string_view 
     rule.replace = flags[5] == '1';
     rule.deleteSubtags = flags[6] == '1';
     rules.push_back(std::move(rule));
-  }
+  });
 }
 
 std::vector<std::string> ListProfiles(CSectionFile& file) {

@@ -7,6 +7,7 @@
 // byte for byte and replaces the file atomically.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -33,6 +34,13 @@ class CSectionFile {
   // Reads entry `key` of `section` and splits it into the three fields; returns the value's
   // length. A missing or empty entry yields 0 with fields "---" and "----" (field 3 unchanged).
   int ReadEntry(std::int32_t key, std::string_view section = {});
+  // ReadKeys, then ReadEntry for each key, calling `visit` with the fields of every non-empty
+  // entry; the same result from one look at the file instead of one per entry (a layout profile
+  // is loaded at every start of the program). False when ReadKeys would be.
+  using EntryVisitor = std::function<void(std::int32_t key, const std::string& field1, const std::string& field2,
+                                          const std::string& field3)>;
+  bool ReadSection(std::string_view section, const EntryVisitor& visit);
+
   std::string GetField1() const { return field1_; }
   std::string GetField2() const { return field2_; }
   std::string GetField3() const { return field3_; }
