@@ -40,6 +40,14 @@ void WaitFor(const std::atomic<bool>& flag) {
   for (int i = 0; i < 2000 && !flag.load(); ++i) std::this_thread::sleep_for(5ms);
 }
 
+CDirectoryRun DirRun(std::string directory, bool subfolders = false, std::optional<BatchSettings> settings = {}) {
+  CDirectoryRun run;
+  run.directory = std::move(directory);
+  run.includeSubfolders = subfolders;
+  run.settings = std::move(settings);
+  return run;
+}
+
 // A batch over a temporary folder whose optimization is simulated: the result is "OPT[" + input + "]".
 class BatchOptimizerTest : public ::testing::Test {
  protected:
@@ -109,7 +117,7 @@ TEST_F(BatchOptimizerTest, SummaryEmptiesTheStartDirectoryForTheNextFileListRun)
   settings.backupMode = BackupMode::OutputFolder;
   settings.folder = P("aus");
   auto batch = Make();
-  Finish(*batch, batch->RunDirectory({.directory = P("web"), .includeSubfolders = true, .settings = settings}), false);
+  Finish(*batch, batch->RunDirectory(DirRun(P("web"), true, settings)), false);
   EXPECT_EQ(batch->StartDirectory(), P("web"));
   batch->PrintSummary();
   EXPECT_EQ(batch->StartDirectory(), "");
@@ -175,7 +183,7 @@ TEST_F(BatchOptimizerTest, SeveralWorkersDoEveryFileOnceAndKeepItsLinesTogether)
     lastFound = p.filesFound;
   };
   auto batch = Make(3);
-  Finish(*batch, batch->RunDirectory({.directory = P("web"), .includeSubfolders = true}));
+  Finish(*batch, batch->RunDirectory(DirRun(P("web"), true)));
   EXPECT_EQ(lastDone.load(), 30);
   EXPECT_EQ(lastFound.load(), 30);
   const std::string text = sink.Text();
@@ -265,10 +273,13 @@ TEST_F(BatchOptimizerTest, RunsWithoutAValidBackupFolderDoNotStart) {
     const bool refused = !c.refusal.empty();
     EXPECT_EQ(ValidateBatchSettings(settings), refused ? std::optional<std::string>(c.refusal) : std::nullopt);
     sink.Clear();
-    CDirectoryRun run{.directory = P("leer"), .settings = settings, .filters = DirectoryFilters()};
+    CDirectoryRun run = DirRun(P("leer"), false, settings);
+    run.filters = DirectoryFilters();
     EXPECT_EQ(batch->RunDirectory(run), refused ? RunStart::InvalidSettings : RunStart::Started);
     batch->WaitUntilIdle();
-    if (refused) EXPECT_EQ(sink.Text(), c.refusal + "\r\n");
+    if (refused) {
+      EXPECT_EQ(sink.Text(), c.refusal + "\r\n");
+    }
     EXPECT_EQ(batch->RunFileList({P("a.htm")}, settings), refused ? RunStart::InvalidSettings : RunStart::Started);
     batch->WaitUntilIdle();
   }
@@ -280,7 +291,7 @@ TEST_F(BatchOptimizerTest, DirectoryRunReportsAnUnreadableExclusionList) {
   std::vector<std::string> boxes;
   callbacks.messageBox = [&](std::string_view text, IOutputSink&) { boxes.emplace_back(text); };
   auto batch = Make();
-  Finish(*batch, batch->RunDirectory({.directory = P("web")}), false);
+  Finish(*batch, batch->RunDirectory(DirRun(P("web"))), false);
   const std::string message =
       "Fehler beim Lesen der Liste der nicht zu optimierenden Verzeichnisse. Diese Option wird ignoriert.";
   EXPECT_TRUE(sink.Text().starts_with(message + "\r\nOptimiere: ")) << sink.Text();
@@ -290,7 +301,7 @@ TEST_F(BatchOptimizerTest, DirectoryRunReportsAnUnreadableExclusionList) {
   store.WriteInt(setting::kGeneral, "Verz nach Liste n opt", 1);
   ASSERT_TRUE(WriteExclusionList((programFolder / "lst.dat").string(), {P("WEB")}));
   sink.Clear();
-  Finish(*batch, batch->RunDirectory({.directory = dir.path().string(), .includeSubfolders = true}));
+  Finish(*batch, batch->RunDirectory(DirRun(dir.path().string(), true)));
   EXPECT_EQ(sink.Text(), Summary(0));
 }
 
@@ -304,7 +315,7 @@ TEST_F(BatchOptimizerTest, DirectoryOutsideTheWebTurnsWebStructureOff) {
   settings.keepWebStructure = true;
   settings.webRoot = P("anderes");
   auto batch = Make();
-  Finish(*batch, batch->RunDirectory({.directory = P("web"), .includeSubfolders = true, .settings = settings}), false);
+  Finish(*batch, batch->RunDirectory(DirRun(P("web"), true, settings)), false);
   EXPECT_TRUE(sink.Text().starts_with(kNotInWeb + "Optimiere: "));
   EXPECT_EQ(Count(sink.Text(), "nicht im aktuellen Web"), 1);
   EXPECT_EQ(Read("aus/de/a.htm"), "OPT[a]");  // the folder structure applies instead

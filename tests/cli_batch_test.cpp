@@ -271,7 +271,9 @@ TEST_F(CliBatchTest, RefusedSettingsAndUsageErrorsExitWithTwoAndTouchNothing) {
   for (const Case& c : cases) {
     auto result = RunCli(Args(c.args));
     EXPECT_EQ(result.status, 2) << c.name << "\n" << result.err;
-    if (!c.err.empty()) EXPECT_EQ(result.err, c.err) << c.name;
+    if (!c.err.empty()) {
+      EXPECT_EQ(result.err, c.err) << c.name;
+    }
   }
   EXPECT_EQ(Listing("web"), std::vector<std::string>{"a.htm"});
   EXPECT_EQ(Read("web/a.htm"), page);
@@ -379,7 +381,9 @@ TEST_F(CliBatchTest, KilledRunLeavesEachPageWholeOrOptimized) {
     const std::string content = Read(name);
     const bool done = content == results[i % kVariants];
     EXPECT_TRUE(done || content == originals[i % kVariants]) << name;
-    if (fs::exists(P(name + ".bak"))) EXPECT_EQ(Read(name + ".bak"), originals[i % kVariants]) << name;
+    if (fs::exists(P(name + ".bak"))) {
+      EXPECT_EQ(Read(name + ".bak"), originals[i % kVariants]) << name;
+    }
     optimized += done ? 1 : 0;
   }
   EXPECT_GE(optimized, 40);
