@@ -14,7 +14,7 @@ class CliTest : public ::testing::Test {
   void SetUp() override {
     test::WriteFile(dir_ / "tageinst.txt",
                     "[vorlagen]\r\n1=standard\r\n[standard]\r\n0=p\\#2\\#10000001\r\n1=b\\#1\\#00000000\r\n"
-                    "2=br\\#0\\#00100000\r\n5=!--\\#0\\#00000000\r\n3=ul\\#1\\#10110101\r\n4=li\\#2\\#10000001\r\n[klein]\r\n0=p\\#2\\#00000000\r\n");
+                    "2=br\\#0\\#00100000\r\n5=!--\\#0\\#00000000\r\n3=ul\\#1\\#10110101\r\n4=li\\#2\\#10000001\r\n");
     test::WriteFile(dir_ / "profile.txt", "[#profile]\r\n1=fett\r\n[fett]\r\n0=b\\#strong\\#0000010\r\n");
   }
   std::vector<std::string> Args(std::vector<std::string> args) const {
@@ -26,10 +26,17 @@ class CliTest : public ::testing::Test {
 
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
   const std::vector<std::vector<std::string>> cases = {
-      {"optimize", "--width", "19"},       {"optimize", "--width", "2049"},   {"optimize", "--indent", "16"},
-      {"optimize", "--indent", "wide"},    {"optimize", "--layout-mode", "4"}, {"optimize", "--allowed-level", "3"},
-      {"optimize", "--in-place"},          {"optimize", "--options", "12x"}, {"optimize", "--no-such-flag"},
-      {"tree", "--layout-profile", "fehlt"}, {"settings", "set", "Einstellungen", "Baumart", "zwei"},
+      {"optimize", "--width", "19"},
+      {"optimize", "--width", "2049"},
+      {"optimize", "--indent", "16"},
+      {"optimize", "--indent", "wide"},
+      {"optimize", "--layout-mode", "4"},
+      {"optimize", "--allowed-level", "3"},
+      {"optimize", "--in-place"},
+      {"optimize", "--options", "12x"},
+      {"optimize", "--no-such-flag"},
+      {"tree", "--layout-profile", "fehlt"},
+      {"settings", "set", "Einstellungen", "Baumart", "zwei"},
   };
   for (const auto& args : cases) {
     auto result = RunCli(Args(args), "<p>x</p>");

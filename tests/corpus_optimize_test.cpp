@@ -4,17 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
+#include <sstream>
 
 #include "engine/optimize_job.h"
 #include "engine/parser.h"
-#include "rules/section_file.h"
 #include "tests/test_util.h"
 
 namespace trimvale {
 namespace {
-
 
 CRunConfig Config(int mode) {
   CRunConfig config;
@@ -27,16 +25,13 @@ CRunConfig Config(int mode) {
 // The generator column of the corpus manifest, by file name.
 std::map<std::string, std::string> Generators() {
   std::map<std::string, std::string> out;
-  std::ifstream in(*test::CorpusDir() / "MANIFEST.tsv");
+  std::istringstream in(test::ReadFile(*test::CorpusDir() / "MANIFEST.tsv"));
   std::string line;
   std::getline(in, line);
   while (std::getline(in, line)) {
+    std::istringstream row(line);
     std::vector<std::string> cells;
-    std::size_t start = 0;
-    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
-      cells.push_back(line.substr(start, tab - start));
-    }
-    cells.push_back(line.substr(start));
+    for (std::string cell; std::getline(row, cell, '\t');) cells.push_back(cell);
     if (cells.size() > 5) out[cells[0]] = cells[5];
   }
   return out;

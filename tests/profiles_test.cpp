@@ -56,15 +56,12 @@ TEST(Profiles, LoadsRulesAndSkipsMalformedEntries) {
   }
 
   EXPECT_EQ(ListProfiles(file), (std::vector<std::string>{"Bereinigt", "Leer", "Zweiter"}));
-}
 
-TEST(Profiles, MissingProfileFileGivesNothing) {
-  CTempDir dir;
-  CSectionFile file((dir / "profile.txt").string());
-  CTagRuleList rules(1);
-  LoadProfileRules(rules, file, "Bereinigt");
+  CSectionFile missing((dir / "fehlt.txt").string());
+  rules.resize(1);
+  LoadProfileRules(rules, missing, "Bereinigt");
   EXPECT_TRUE(rules.empty());
-  EXPECT_TRUE(ListProfiles(file).empty());
+  EXPECT_TRUE(ListProfiles(missing).empty());
 }
 
 TEST(Profiles, LoadsLayoutRecords) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 
 #include "tests/test_util.h"
@@ -10,11 +9,10 @@
 namespace trimvale {
 namespace {
 
+using test::CEnvVar;
 using test::CTempDir;
 using test::ReadFile;
 using test::WriteFile;
-
-using test::CEnvVar;
 
 // An installed layout: <root>/prefix/bin/trimvale-cli with the defaults in
 // <root>/prefix/share/trimvale, a portable copy in <root>/portable, and a home folder.
@@ -80,15 +78,12 @@ TEST_F(ProgramFolderTest, SeedsTheDataFolderOnceAndKeepsUserEdits) {
   EXPECT_EQ(ResolveProgramFolder("", exe), folder);
   EXPECT_EQ(ReadFile(folder + "/profile.txt"), "[#profile]\r\n1=Meins\r\n");
   EXPECT_EQ(ReadFile(folder + "/tageinst.txt"), "[vorlagen]\r\n1=standard\r\n");
-}
 
-TEST_F(ProgramFolderTest, WithoutInstalledDefaultsTheFolderIsStillMade) {
-  CEnvVar home("TRIMVALE_HOME", std::nullopt);
-  CEnvVar xdg("XDG_DATA_HOME", Path("data"));
-  const std::string folder = ResolveProgramFolder("", Path("elsewhere/bin/trimvale-cli"));
-  EXPECT_EQ(folder, Path("data/trimvale"));
+  // Without installed defaults the folder is still made, empty.
+  std::filesystem::remove_all(folder);
+  EXPECT_EQ(ResolveProgramFolder("", Path("elsewhere/bin/trimvale-cli")), folder);
   EXPECT_TRUE(std::filesystem::is_directory(folder));
-  EXPECT_FALSE(std::filesystem::exists(folder + "/tageinst.txt"));
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 TEST(ProgramFolder, ExecutablePathNamesThisProgram) {

@@ -9,6 +9,7 @@
 #include "rules/section_file.h"
 #include "rules/tag_layout.h"
 #include "rules/text_util.h"
+#include "tests/test_util.h"
 
 namespace trimvale {
 namespace {
@@ -21,13 +22,6 @@ std::vector<std::string> Words(const char* list) {
   std::vector<std::string> words;
   for (std::string w; in >> w;) words.push_back(w);
   return words;
-}
-
-CTagLayoutTable LoadStandard() {
-  CSectionFile file(kTagLayoutFile);
-  CTagLayoutTable table;
-  LoadLayoutProfile(table, file, "standard");
-  return table;
 }
 
 TEST(InstalledTagLayout, ListsThreeStandardProfilesWithTheSameTags) {
@@ -82,7 +76,7 @@ TEST(InstalledTagLayout, RecordsAreWellFormed) {
 }
 
 TEST(InstalledTagLayout, EveryHtmlElementHasARecord) {
-  const auto table = LoadStandard();
+  const CTagLayoutTable& table = test::InstalledStandardTable();
   const char* elements =
       // HTML 4.01, frameset and transitional included
       "a abbr acronym address applet area b base basefont bdo big blockquote body br button caption center "
@@ -100,7 +94,7 @@ TEST(InstalledTagLayout, EveryHtmlElementHasARecord) {
 }
 
 TEST(InstalledTagLayout, EndTagKinds) {
-  const auto table = LoadStandard();
+  const CTagLayoutTable& table = test::InstalledStandardTable();
   struct Row {
     std::uint8_t endTagKind;
     const char* names;
@@ -122,45 +116,8 @@ TEST(InstalledTagLayout, EndTagKinds) {
   }
 }
 
-TEST(InstalledTagLayout, KindsTheEngineTestsAreFound) {
-  const auto table = LoadStandard();
-  struct Row {
-    const char* name;
-    TagKind kind;
-  } rows[] = {
-      {"html", TagKind::Html},
-      {"link", TagKind::Link},
-      {"a", TagKind::Anchor},
-      {"div", TagKind::Div},
-      {"H3", TagKind::Heading},
-      {"h9", TagKind::Heading},
-      {"p", TagKind::P},
-      {"span", TagKind::Span},
-      {"td", TagKind::Td},
-      {"tr", TagKind::Tr},
-      {"b", TagKind::B},
-      {"i", TagKind::I},
-      {"![if", TagKind::DownlevelIf},
-      {"!--[if", TagKind::CommentIf},
-      {"strong", TagKind::Strong},
-      {"xml", TagKind::Xml},
-      {"!--", TagKind::Comment},
-      {"ul", TagKind::Ul},
-      {"style", TagKind::Style},
-      {"script", TagKind::Script},
-      {"plaintext", TagKind::Plaintext},
-      {"xmp", TagKind::Xmp},
-      {"textarea", TagKind::Textarea},
-      {"o:p", TagKind::Office},
-      {"o:SmartTagType", TagKind::Office},
-      {"v:shape", TagKind::Other},
-      {"table", TagKind::Other},
-  };
-  for (const Row& row : rows) EXPECT_EQ(FindTagLayout(table, row.name, kLayoutStandard).kind, row.kind) << row.name;
-}
-
 TEST(InstalledTagLayout, LayoutKeepsHowThePageRenders) {
-  const auto table = LoadStandard();
+  const CTagLayoutTable& table = test::InstalledStandardTable();
   auto bits = [&](const std::string& name) { return FindTagLayout(table, name, kLayoutStandard).layoutBits; };
   constexpr std::uint8_t kInsideBreaks =
       layout_bit::kBreakAfter1 | layout_bit::kBreakAfter2 | layout_bit::kBreakBeforeEnd1 | layout_bit::kBreakBeforeEnd2;

@@ -1,12 +1,12 @@
 #include "tests/test_util.h"
 
-#include "rules/section_file.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
+
+#include "rules/section_file.h"
 
 namespace trimvale::test {
 
@@ -82,7 +82,7 @@ const CTagLayoutTable& InstalledStandardTable() {
   static const CTagLayoutTable table = [] {
     CTagLayoutTable t;
     CSectionFile file(std::string(TRIMVALE_SOURCE_DIR) + "/resources/tageinst.txt");
-    LoadLayoutProfile(t, file, "standard");
+    EXPECT_TRUE(LoadLayoutProfile(t, file, "standard")) << "resources/tageinst.txt has no \"standard\"";
     return t;
   }();
   return table;

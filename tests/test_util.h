@@ -20,8 +20,8 @@ std::optional<std::filesystem::path> CorpusDir();
 std::vector<std::filesystem::path> CorpusPages();
 
 // Skips the current test with a notice when there is no corpus.
-#define TRIMVALE_REQUIRE_CORPUS()                                                       \
-  do {                                                                                  \
+#define TRIMVALE_REQUIRE_CORPUS()                                                    \
+  do {                                                                               \
     if (!::trimvale::test::CorpusDir()) GTEST_SKIP() << "corpus folder not present"; \
   } while (0)
 
@@ -56,9 +56,9 @@ class CEnvVar {
 };
 
 std::string ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 
 // The "standard" profile of the installed resources/tageinst.txt, loaded once.
 const CTagLayoutTable& InstalledStandardTable();
-void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 
 }  // namespace trimvale::test
