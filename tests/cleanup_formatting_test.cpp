@@ -5,14 +5,8 @@
 #include "engine/cleanup_passes.h"
 #include "tests/cleanup_test_tree.h"
 
-namespace trimvale {
+namespace trimvale::test {
 namespace {
-
-using test::C;
-using test::CTreeCase;
-using test::Doc;
-using test::E;
-using test::T;
 
 OptimizeOptions With(bool OptimizeOptions::*sw, bool OptimizeOptions::*second = nullptr) {
   OptimizeOptions options;
@@ -22,82 +16,81 @@ OptimizeOptions With(bool OptimizeOptions::*sw, bool OptimizeOptions::*second = 
 }
 
 TEST(CleanFormatting, BoldSplitTakesTwoSweeps) {
-  test::CPassHarness harness(test::AutomaticOptions());
+  CPassHarness harness(kAuto);
   auto root = Doc(E("b", T("x"), E("span", T("y")).Style("font-weight:normal"), T("z")).Layout(0x81));
   CleanFormatting(harness.ctx, *root);
-  EXPECT_EQ(test::Render(*root), "<b>x</b><span>y</span><b>z</b>");
+  EXPECT_EQ(Render(*root), "<b>x</b><span>y</span><b>z</b>");
   const CHtmlNode* span = root->children.front()->NextSibling();
   EXPECT_TRUE(span->isBare);
   const CHtmlNode* copy = span->NextSibling();
   EXPECT_EQ(copy->kind, TagKind::B);
   EXPECT_EQ(copy->layoutBits, 0x81);
   CleanFormatting(harness.ctx, *root);
-  EXPECT_EQ(test::Render(*root), "<b>x</b>y<b>z</b>");
+  EXPECT_EQ(Render(*root), "<b>x</b>y<b>z</b>");
 }
 
 TEST(CleanFormatting, SplitsAndSpansBySweep) {
   const CTreeCase oneSweep[] = {
-      {"span last in its b leaves an empty copy", test::AutomaticOptions(),
+      {"span last in its b leaves an empty copy", kAuto,
        [] { return Doc(E("b", T("x"), E("span", T("y")).Style("font-weight:normal"))); },
        "<b>x</b><span>y</span><b></b>"},
-      {"strong renamed to b is split too", test::AutomaticOptions(),
+      {"strong renamed to b is split too", kAuto,
        [] { return Doc(E("strong", E("span", T("y")).Style("color:red;font-weight:normal"), T("z"))); },
        "<b></b><span style=\"color:red\">y</span><b>z</b>"},
-      {"split at the grandparent through a sole child", test::AutomaticOptions(),
+      {"split at the grandparent through a sole child", kAuto,
        [] { return Doc(E("b", E("i", E("span", T("y")).Style("font-weight:normal")), T("z"))); },
        "<b></b><i><span>y</span></i><b>z</b>"},
-      {"no split through a parent with more children", test::AutomaticOptions(),
+      {"no split through a parent with more children", kAuto,
        [] { return Doc(E("b", E("i", T("w"), E("span", T("y")).Style("font-weight:normal")))); },
        "<b><i>w<span style=\"font-weight:normal\">y</span></i></b>"},
-      {"no split outside b and strong", test::AutomaticOptions(),
+      {"no split outside b and strong", kAuto,
        [] { return Doc(E("em", E("span", T("y")).Style("font-weight:normal"))); },
        "<em><span style=\"font-weight:normal\">y</span></em>"},
   };
-  for (const auto& c : oneSweep) EXPECT_EQ(test::RunOnTree(c, &CleanFormatting), c.expected) << c.name;
+  for (const auto& c : oneSweep) EXPECT_EQ(RunOnTree(c, &CleanFormatting), c.expected) << c.name;
 
   const CTreeCase wholeRun[] = {
-      {"vendor bold reset: empty b elements go at the end", test::AutomaticOptions(),
+      {"vendor bold reset: empty b elements go at the end", kAuto,
        [] { return Doc(E("p", E("b", E("span", T("x")).Style("mso-bidi-font-weight:normal;font-weight:normal")))); },
        "<p>x</p>"},
-      {"grandparent split, then the bare span dissolves", test::AutomaticOptions(),
+      {"grandparent split, then the bare span dissolves", kAuto,
        [] { return Doc(E("p", E("b", E("i", E("span", T("y")).Style("font-weight:normal")), T("z")))); },
        "<p><i>y</i><b>z</b></p>"},
   };
-  for (const auto& c : wholeRun) EXPECT_EQ(test::RunOnTree(c, nullptr), c.expected) << c.name;
+  for (const auto& c : wholeRun) EXPECT_EQ(RunOnTree(c, nullptr), c.expected) << c.name;
 }
 
 TEST(CleanFormatting, HeadingsAndSpans) {
   const CTreeCase cases[] = {
-      {"formatting inside a heading goes", test::AutomaticOptions(),
+      {"formatting inside a heading goes", kAuto,
        [] { return Doc(E("h1", E("font", E("b", T("Titel"))).Rest(" size=5"))); }, "<h1>Titel</h1>"},
-      {"a coloured font stays in a heading", test::AutomaticOptions(),
-       [] { return Doc(E("h1", E("font", T("x")).Rest(" color=red"))); }, "<h1><font color=red>x</font></h1>"},
-      {"anchors, images, breaks and scripts stay in a heading", test::AutomaticOptions(),
+      {"a coloured font stays in a heading", kAuto, [] { return Doc(E("h1", E("font", T("x")).Rest(" color=red"))); },
+       "<h1><font color=red>x</font></h1>"},
+      {"anchors, images, breaks and scripts stay in a heading", kAuto,
        [] {
          return Doc(E("h2", E("a", T("y")).Rest(" href=x"), E("img").Void().Rest(" src=l.gif"), E("br").Void(),
                       E("script", T("f()")), C(" webbot --")));
        },
        "<h2><a href=x>y</a><img src=l.gif><br><script>f()</script><!-- webbot --></h2>"},
-      {"span with lang only dissolves", test::AutomaticOptions(),
-       [] { return Doc(E("p", E("span", T("Text")).Lang("EN-US"))); }, "<p>Text</p>"},
-      {"span with a class stays", test::AutomaticOptions(), [] { return Doc(E("span", T("Wort")).Class("SpellE")); },
+      {"span with lang only dissolves", kAuto, [] { return Doc(E("p", E("span", T("Text")).Lang("EN-US"))); },
+       "<p>Text</p>"},
+      {"span with a class stays", kAuto, [] { return Doc(E("span", T("Wort")).Class("SpellE")); },
        "<span class=\"SpellE\">Wort</span>"},
-      {"bare span dissolves", test::AutomaticOptions(), [] { return Doc(E("span", T("x"), E("b", T("y")))); },
-       "x<b>y</b>"},
-      {"vendor declarations leave a span", test::AutomaticOptions(),
+      {"bare span dissolves", kAuto, [] { return Doc(E("span", T("x"), E("b", T("y")))); }, "x<b>y</b>"},
+      {"vendor declarations leave a span", kAuto,
        [] {
          return Doc(E("span", T("a")).Style("mso-ansi-language:DE"), E("span", T("b")).Style("color:red;mso-x:1"),
                     E("span", T("c")).Style("mso-a:1; mso-b:2; color:red"));
        },
        "a<span style=\"color:red\">b</span><span style=\"color:red\">c</span>"},
-      {"font and colour of blanks go", test::AutomaticOptions(),
+      {"font and colour of blanks go", kAuto,
        [] {
          return Doc(E("span", T("&nbsp;")).Style("font-size:10pt;font-family:Arial"),
                     E("span", T(" ")).Style("color:blue"), E("span", T("")).Style("font-size:1pt"),
                     E("span", T("&nbsp;x")).Style("color:blue"));
        },
        "&nbsp; <span style=\"color:blue\">&nbsp;x</span>"},
-      {"removal starts where the word occurs", test::AutomaticOptions(),
+      {"removal starts where the word occurs", kAuto,
        [] { return Doc(E("span", T("&nbsp;")).Style("background-color:red")); },
        "<span style=\"background\">&nbsp;</span>"},
       {"spans by the auto rule without automatic", With(&OptimizeOptions::spanDelete),
@@ -109,7 +102,7 @@ TEST(CleanFormatting, HeadingsAndSpans) {
       {"spans stay when the switch is off", OptimizeOptions{},
        [] { return Doc(E("span", T("b")), E("h1", E("b", T("c")))); }, "<span>b</span><h1><b>c</b></h1>"},
   };
-  for (const auto& c : cases) EXPECT_EQ(test::RunOnTree(c, &CleanFormatting), c.expected) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(RunOnTree(c, &CleanFormatting), c.expected) << c.name;
 }
 
 TEST(CleanFormatting, StrongBlankLinesVendorAndAllStyles) {
@@ -140,7 +133,7 @@ TEST(CleanFormatting, StrongBlankLinesVendorAndAllStyles) {
       {"all styles is ignored with automatic", allStylesAndAutomatic, [] { return Doc(E("p", T("b")).Class("x")); },
        "<p class=\"x\">b</p>"},
   };
-  for (const auto& c : cases) EXPECT_EQ(test::RunOnTree(c, &CleanFormatting), c.expected) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(RunOnTree(c, &CleanFormatting), c.expected) << c.name;
 }
 
 TEST(CleanFormatting, StyleSheetsInStyleElements) {
@@ -151,26 +144,20 @@ TEST(CleanFormatting, StyleSheetsInStyleElements) {
              E("style", C("\r\np.MsoNormal {mso-style-parent:\"\"; margin:0cm;}\r\n--")).Rest(" type=\"text/css\""));
        },
        "<style type=\"text/css\"><!--\r\np.MsoNormal {margin:0cm;}\r\n--></style>"},
-      {"font face block goes whole", test::AutomaticOptions(),
-       [] {
-         return Doc(E("style", C("\r\n@font-face\r\n\t{font-family:Wingdings;\r\n\tpanose-1:5 0 0 0 0 0 0 0 0 "
-                                 "0;}\r\np {margin:0}\r\n--")));
-       },
-       "<style><!--\r\np {margin:0}\r\n--></style>"},
-      {"sheet written without a comment", test::AutomaticOptions(),
+      {"sheet written without a comment", kAuto,
        [] { return Doc(E("style", T("p {mso-x:1; color:red}")).Rest(" media=print")); },
        "<style media=print>p {color:red}</style>"},
-      {"a sheet emptied to the end keeps the comment closed", test::AutomaticOptions(),
+      {"a sheet emptied to the end keeps the comment closed", kAuto,
        [] { return Doc(E("style", C(" p {x:1}\r\n@page Section1 {size:1pt --")), E("style", C(" @page {x --"))); },
        "<style><!--p {x:1}\r--></style><style><!----></style>"},
-      {"comments and texts elsewhere are not sheets", test::AutomaticOptions(),
+      {"comments and texts elsewhere are not sheets", kAuto,
        [] { return Doc(C(" mso-x:1; --"), E("p", T("@page x {}"))); }, "<!-- mso-x:1; --><p>@page x {}</p>"},
       {"untouched without the switch", OptimizeOptions{},
        [] { return Doc(E("style", C(" a {mso-x:1} --")).Rest(" type=x")); },
        "<style type=x><!-- a {mso-x:1} --></style>"},
   };
-  for (const auto& c : cases) EXPECT_EQ(test::RunOnTree(c, &CleanFormatting), c.expected) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(RunOnTree(c, &CleanFormatting), c.expected) << c.name;
 }
 
 }  // namespace
-}  // namespace trimvale
+}  // namespace trimvale::test

@@ -50,12 +50,6 @@ std::string Render(const CHtmlNode& root) {
   return out;
 }
 
-OptimizeOptions AutomaticOptions() {
-  OptimizeOptions options;
-  options.automatic = true;
-  return options;
-}
-
 std::string RunOnTree(const CTreeCase& row, CPassFunction pass) {
   CPassHarness harness(row.options);
   auto root = row.tree();

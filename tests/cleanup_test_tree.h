@@ -1,11 +1,8 @@
 #pragma once
-// Hand-built trees for the clean-up pass tests, and a compact printer to compare results with.
-//
-//   Doc(E("b", T("x"), E("span", T("y")).Style("font-weight:normal")))
-//
-// builds a root holding <b>x<span style="font-weight:normal">y</span></b>. Elements get the
-// kind their name is classified as, an end tag, and isBare until they receive attributes, as the
-// parser would give them.
+// Hand-built trees for the pass and serializer tests, and a compact printer to compare results:
+// Doc(E("b", T("x"), E("span", T("y")).Style("font-weight:normal"))) is a root holding
+// <b>x<span style="font-weight:normal">y</span></b>. Elements get the kind of their name, an end
+// tag, and isBare until they receive attributes, as the parser would give them.
 
 #include <gtest/gtest.h>
 
@@ -49,11 +46,12 @@ class CNodeBuilder {
     node_->isBare = node_->text.empty();
     return std::move(*this);
   }
-  // A tag written self-closing or one that takes no end tag.
-  CNodeBuilder&& Void() && {
-    node_->endTagKind = kEndTagNone;
+  CNodeBuilder&& EndTag(std::uint8_t endTagKind) && {
+    node_->endTagKind = endTagKind;
     return std::move(*this);
   }
+  // A tag written self-closing or one that takes no end tag.
+  CNodeBuilder&& Void() && { return std::move(*this).EndTag(kEndTagNone); }
   CNodeBuilder&& Kind(TagKind kind) && {
     node_->kind = kind;
     return std::move(*this);
@@ -83,7 +81,6 @@ void AppendChildren(CHtmlNode& parent, TChildren&&... children) {
       ...);
 }
 
-// An element named `name` with the given children.
 template <class... TChildren>
 CNodeBuilder E(std::string name, TChildren&&... children) {
   auto node = MakeNode(nullptr);
@@ -93,7 +90,6 @@ CNodeBuilder E(std::string name, TChildren&&... children) {
   return CNodeBuilder(std::move(node));
 }
 
-// A text node.
 inline CNodeBuilder T(std::string text) {
   auto node = MakeNode(nullptr);
   node->kind = TagKind::Text;
@@ -114,7 +110,6 @@ inline CNodeBuilder C(std::string text) {
   return CNodeBuilder(std::move(node));
 }
 
-// A document root holding the given top-level nodes.
 template <class... TChildren>
 std::unique_ptr<CHtmlNode> Doc(TChildren&&... children) {
   auto root = MakeNode(nullptr);
@@ -124,7 +119,6 @@ std::unique_ptr<CHtmlNode> Doc(TChildren&&... children) {
 
 // Writes the children of `root` compactly: <name rest class="" style="" lang="">…</name>, text
 // as it stands, comments as <!--text>. Fails the test when a node's parent is not its holder.
-// Iterative, so that very deep trees print too.
 std::string Render(const CHtmlNode& root);
 
 // Everything a pass needs to run: options, a sink and the cancel flag.
@@ -139,7 +133,11 @@ struct CPassHarness {
 };
 
 // Options with only `automatic` set, as the run's default (1040) without the comment kind.
-OptimizeOptions AutomaticOptions();
+inline const OptimizeOptions kAuto = [] {
+  OptimizeOptions options;
+  options.automatic = true;
+  return options;
+}();
 
 // One row of a table-driven pass test: a tree, the options, and the rendered result.
 struct CTreeCase {

@@ -5,14 +5,8 @@
 #include "engine/cleanup_passes.h"
 #include "tests/cleanup_test_tree.h"
 
-namespace trimvale {
+namespace trimvale::test {
 namespace {
-
-using test::C;
-using test::CTreeCase;
-using test::Doc;
-using test::E;
-using test::T;
 
 OptimizeOptions Manual(bool removeWordIf) {
   OptimizeOptions options;
@@ -22,33 +16,31 @@ OptimizeOptions Manual(bool removeWordIf) {
 
 // A downlevel-hidden conditional comment as the parser leaves it: named "!--[if", the condition
 // in its tag rest.
-test::CNodeBuilder HiddenIf(std::string condition, test::CNodeBuilder content) {
+CNodeBuilder HiddenIf(std::string condition, CNodeBuilder content) {
   return E("!--[if", std::move(content)).Rest(std::move(condition));
 }
 
 TEST(CleanWordMarkup, OfficeTagsStrikeAndConditionalComments) {
   const CTreeCase cases[] = {
-      {"vml island goes with its content", test::AutomaticOptions(),
-       [] { return Doc(HiddenIf(" gte vml 1]", E("v:shape", T("pic"))), T("x")); }, "x"},
-      {"any hidden conditional goes", test::AutomaticOptions(),
-       [] { return Doc(HiddenIf(" gte mso 9]", E("xml", T("data"))), HiddenIf(" IE]", T("y"))); }, ""},
-      {"downlevel-revealed block keeps its content", test::AutomaticOptions(),
+      {"any hidden conditional goes with its content", kAuto,
+       [] { return Doc(HiddenIf(" gte vml 1]", E("v:shape", T("pic"))), HiddenIf(" IE]", T("y")), T("x")); }, "x"},
+      {"downlevel-revealed block keeps its content", kAuto,
        [] { return Doc(E("![if", E("img").Void().Rest(" src=a.gif")).Rest(" !vml]")); }, "<img src=a.gif>"},
-      {"office tag dissolves to its text only with automatic", test::AutomaticOptions(),
-       [] { return Doc(E("p", E("o:p", T("&nbsp;")))); }, "<p>&nbsp;</p>"},
+      {"office tag dissolves to its text only with automatic", kAuto, [] { return Doc(E("p", E("o:p", T("&nbsp;")))); },
+       "<p>&nbsp;</p>"},
       {"office tag stays without automatic", Manual(true), [] { return Doc(E("p", E("o:p", T("&nbsp;")))); },
        "<p><o:p>&nbsp;</o:p></p>"},
-      {"dissolved children are visited by the same walk", test::AutomaticOptions(),
+      {"dissolved children are visited by the same walk", kAuto,
        [] { return Doc(E("![if", E("o:p", E("o:p", T("a"))), E("![if", T("b")))); }, "ab"},
-      {"strike becomes s with automatic only", test::AutomaticOptions(),
-       [] { return Doc(E("STRIKE", T("a")), E("strike", T("b"))); }, "<s>a</s><s>b</s>"},
+      {"strike becomes s with automatic only", kAuto, [] { return Doc(E("STRIKE", T("a")), E("strike", T("b"))); },
+       "<s>a</s><s>b</s>"},
       {"strike stays without automatic", Manual(true), [] { return Doc(E("strike", T("a"))); }, "<strike>a</strike>"},
       {"removeWordIf alone removes conditionals", Manual(true),
        [] { return Doc(HiddenIf(" gte vml 1]", T("v")), E("![if", T("k"))); }, "k"},
       {"conditionals stay when the switch is off", Manual(false), [] { return Doc(E("![if", T("k"))); },
        "<![if>k</![if>"},
   };
-  for (const auto& c : cases) EXPECT_EQ(test::RunOnTree(c, &CleanWordMarkup), c.expected) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(RunOnTree(c, &CleanWordMarkup), c.expected) << c.name;
 }
 
 // A page with one comment of each group.
@@ -75,7 +67,7 @@ TEST(CleanWordMarkup, CommentRules) {
   const std::string all =
       "<style><!-- p {} --></style><script><!-- code --></script><!-- webbot bot=x --><!-- note -->";
   const CTreeCase cases[] = {
-      {"automatic keeps style, script and webbot comments", test::AutomaticOptions(), &CommentPage,
+      {"automatic keeps style, script and webbot comments", kAuto, &CommentPage,
        "<style><!-- p {} --></style><script><!-- code --></script><!-- webbot bot=x -->k"},
       {"automatic decides whatever the manual switches say", automaticWithManual, &CommentPage,
        "<style><!-- p {} --></style><script><!-- code --></script><!-- webbot bot=x -->k"},
@@ -92,7 +84,7 @@ TEST(CleanWordMarkup, CommentRules) {
       {"all four kinds delete every comment, not the conditional", manual(true, true, true, true), &CommentPage,
        "<style></style><script></script><![if>k</![if>"},
   };
-  for (const auto& c : cases) EXPECT_EQ(test::RunOnTree(c, &CleanWordMarkup), c.expected) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(RunOnTree(c, &CleanWordMarkup), c.expected) << c.name;
 }
 
 TEST(CleanWordMarkup, SpecialCharactersOnlyInTextOutsideScriptsAndStyles) {
@@ -110,51 +102,33 @@ TEST(CleanWordMarkup, SpecialCharactersOnlyInTextOutsideScriptsAndStyles) {
        "<script>s='\xA9'</script><SCRIPT>\xA9</SCRIPT><style>\xA9</style><script><b>\xA9</b></script>"},
       {"switch off leaves text alone", OptimizeOptions{}, [] { return Doc(T("\xA9")); }, "\xA9"},
   };
-  for (const auto& c : cases) EXPECT_EQ(test::RunOnTree(c, &CleanWordMarkup), c.expected) << c.name;
-}
-
-TEST(CleanWordMarkup, SpecialCharactersFollowThePageEncoding) {
-  OptimizeOptions options;
-  options.specialChars = true;
-  struct Case {
-    PageEncoding encoding;
-    std::string expected;
-  } cases[] = {
-      {PageEncoding::SingleByte, "&Atilde;&curren;"},
-      {PageEncoding::Utf8, "&auml;"},
-      {PageEncoding::Unconverted, "\xC3\xA4"},
-  };
-  for (const auto& c : cases) {
-    test::CPassHarness harness(options);
-    harness.ctx.pageEncoding = c.encoding;
-    auto root = Doc(T("\xC3\xA4"));
-    CleanWordMarkup(harness.ctx, *root);
-    EXPECT_EQ(test::Render(*root), c.expected) << static_cast<int>(c.encoding);
-  }
+  for (const auto& c : cases) EXPECT_EQ(RunOnTree(c, &CleanWordMarkup), c.expected) << c.name;
 }
 
 TEST(RemoveWordLinks, IslandsLinksAndNamespaces) {
   const CTreeCase cases[] = {
-      {"html keeps only its lang", test::AutomaticOptions(),
+      {"html keeps only its lang", kAuto,
        [] { return Doc(E("html", E("body")).Rest(" xmlns:v=\"urn:schemas-microsoft-com:vml\"").Lang("DE")); },
        "<html lang=\"DE\"><body></body></html>"},
-      {"html keeps its writing direction", test::AutomaticOptions(),
-       [] { return Doc(E("html", E("body")).Rest(" xmlns:o=\"urn:x\" DIR=rtl xmlns=\"http://www.w3.org/TR/REC-html40\"")); },
+      {"html keeps its writing direction", kAuto,
+       [] {
+         return Doc(E("html", E("body")).Rest(" xmlns:o=\"urn:x\" DIR=rtl xmlns=\"http://www.w3.org/TR/REC-html40\""));
+       },
        "<html dir=\"rtl\"><body></body></html>"},
-      {"xml island goes with its content", test::AutomaticOptions(),
+      {"xml island goes with its content", kAuto,
        [] { return Doc(E("xml", E("o:DocumentProperties", T("x"))), T("y")); }, "y"},
-      {"editor links go, quoted ones and others stay", test::AutomaticOptions(),
+      {"editor links go, quoted ones and others stay", kAuto,
        [] {
          return Doc(E("link").Void().Rest(" rel=File-List href=a_files/filelist.xml"),
                     E("link").Void().Rest(" rel=Edit-Time-Data href=x"),
                     E("link").Void().Rest(" rel=\"File-List\" href=b"), E("link").Void().Rest(" rel=stylesheet"));
        },
        "<link rel=\"File-List\" href=b><link rel=stylesheet>"},
-      {"nested deep inside the page", test::AutomaticOptions(),
-       [] { return Doc(E("div", E("p", E("xml", T("x")), T("z")))); }, "<div><p>z</p></div>"},
+      {"nested deep inside the page", kAuto, [] { return Doc(E("div", E("p", E("xml", T("x")), T("z")))); },
+       "<div><p>z</p></div>"},
   };
-  for (const auto& c : cases) EXPECT_EQ(test::RunOnTree(c, &RemoveWordLinks), c.expected) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(RunOnTree(c, &RemoveWordLinks), c.expected) << c.name;
 }
 
 }  // namespace
-}  // namespace trimvale
+}  // namespace trimvale::test

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "engine/optimize_job.h"
+
+#include <gtest/gtest.h>
 
 namespace trimvale {
 namespace {
@@ -13,8 +13,7 @@ CTagLayoutTable SmallTable() {
   return table;
 }
 
-// A sink that raises the cancel flag as soon as a given line arrives, so a test can cancel a
-// run at a chosen point: before parsing, during the passes, or before writing.
+// Raises the cancel flag as soon as a given line arrives.
 class CCancellingSink : public CStringSink {
  public:
   CCancellingSink(std::atomic<bool>& flag, std::string trigger) : flag_(flag), trigger_(std::move(trigger)) {}
@@ -88,7 +87,8 @@ TEST(OptimizeJob, ErrorLevelGate) {
 
 TEST(OptimizeJob, EmptyInputReportsEndOfInputOnce) {
   auto got = RunJob("", 2);
-  EXPECT_EQ(got.messages, kParse + "HTML Fehler: Dateiende erreicht ohne dass Inhalt dem Tag folgt\r\n" + kBegin + kDone);
+  EXPECT_EQ(got.messages,
+            kParse + "HTML Fehler: Dateiende erreicht ohne dass Inhalt dem Tag folgt\r\n" + kBegin + kDone);
 }
 
 TEST(OptimizeJob, TopLevelTextStaysInPlaceAndBlankRunsGo) {
@@ -96,21 +96,24 @@ TEST(OptimizeJob, TopLevelTextStaysInPlaceAndBlankRunsGo) {
   EXPECT_EQ(got.text, "vorher \r\n<p>mitte</p>\r\n<b>x</b> nachher class=y");
 }
 
+// Wherever the run is cancelled, the page text stays as it was.
 TEST(OptimizeJob, CancellationAtEachStage) {
   const std::string page = "<p>eins</p><p>zwei</p>";
-  auto before = RunJob(page, 2, "Parse Datei");
-  EXPECT_EQ(before.result, 0);
-  EXPECT_EQ(before.text, page);
-  EXPECT_EQ(before.messages, kParse);
-
-  auto during = RunJob(page, 2, "Beginne Optimierung");
-  EXPECT_EQ(during.result, 1);
-  EXPECT_EQ(during.text, page);
-  EXPECT_EQ(during.messages, kParse + kBegin);
-
-  auto after = RunJob(page, 2, "Datei optimiert");
-  EXPECT_EQ(after.result, 1);
-  EXPECT_EQ(after.messages, kParse + kBegin + kDone);
+  struct Row {
+    const char* trigger;
+    int result;
+    std::string text, messages;
+  } rows[] = {
+      {"Parse Datei", 0, page, kParse},
+      {"Beginne Optimierung", 1, page, kParse + kBegin},
+      {"Datei optimiert", 1, page, kParse + kBegin + kDone},
+  };
+  for (const Row& row : rows) {
+    auto got = RunJob(page, 2, row.trigger);
+    EXPECT_EQ(got.result, row.result) << row.trigger;
+    EXPECT_EQ(got.text, row.text) << row.trigger;
+    EXPECT_EQ(got.messages, row.messages) << row.trigger;
+  }
 }
 
 std::string Utf16Le(const std::string& ascii) {

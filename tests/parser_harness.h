@@ -63,8 +63,8 @@ inline CTagLayoutTable SmallLayoutTable() {
   return table;
 }
 
+// Iterative so that the deep pages of the pathological tests can be rendered too.
 inline std::string RenderChildren(const CHtmlNode& node) {
-  // Iterative so that the deep pages of the pathological tests can be rendered too.
   std::string out;
   struct Item {
     const CHtmlNode* node;
@@ -162,10 +162,6 @@ inline CParseOutcome Parse(std::string_view input, const CParseSetup& setup = {}
   auto root = MakeNode(nullptr);
   return ParseWith(input, *root, setup);
 }
-
-}  // namespace trimvale::test
-
-namespace trimvale::test {
 
 // One row of a table-driven parser test.
 struct CParseRow {

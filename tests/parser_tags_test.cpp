@@ -17,8 +17,7 @@ TEST(ParserStartTags, ReadsElementsAndSpecialContents) {
       // Pages saved with bare line feeds break long tags the same way; the name must still end
       // at the break, or `<span\nstyle=...>` never matches its end tag.
       {"bare LF ends the name", "<span\nstyle='x:y'>a</span>", R"(span{s:x:y}["a"])", "", 0},
-      {"bare CR and tab end the name", "<p\ralign=left><b\tid=q>a</b></p>", R"(p( align=left)[b(\tid=q)["a"]])", "",
-       0},
+      {"bare CR and tab end the name", "<p\ralign=left><b\tid=q>a</b></p>", R"(p( align=left)[b(\tid=q)["a"]])", "", 0},
       {"LF breaks in the tag rest fold to one blank", "<p  \n  align=left \n\n>x</p>", R"(p( align=left )["x"])", "",
        0},
       {"attributes taken out", "<p class=MsoNormal style='margin:0' lang=DE>x</p>",
@@ -97,17 +96,48 @@ TEST(ParserStartTags, AttachesTheProfileRuleOfTheName) {
   rules[0].deleteTag = true;
   rules[1].name = "B";
   rules[1].replace = true;
-  auto root = MakeNode(nullptr);
   CParseSetup setup;
-  setup.rules = &rules;
-  ParseWith("<B>x</B><i>y</i>", *root, setup);
-  ASSERT_EQ(root->children.size(), 2u);
-  EXPECT_EQ(root->children.front()->rule, &rules[0]);
-  EXPECT_EQ(root->children.back()->rule, nullptr);
+  for (const CTagRuleList* list : std::initializer_list<const CTagRuleList*>{&rules, nullptr}) {
+    setup.rules = list;
+    auto root = MakeNode(nullptr);
+    ParseWith("<B>x</B><i>y</i>", *root, setup);
+    ASSERT_EQ(root->children.size(), 2u);
+    EXPECT_EQ(root->children.front()->rule, list ? &rules[0] : nullptr) << "the first rule of the name, any case";
+    EXPECT_EQ(root->children.back()->rule, nullptr);
+  }
+}
 
-  auto plain = MakeNode(nullptr);
-  ParseWith("<b>x</b>", *plain);
-  EXPECT_EQ(plain->children.front()->rule, nullptr);
+TEST(ParserText, FoldsLineBreaksOutsidePreformattedContent) {
+  ExpectRows({
+      {"break and the blanks around it", "a  \r\n  b", R"("a b")", "", 0},
+      {"consecutive breaks become one blank", "<p>a\n\n b</p>", R"(p["a b"])", "", 0},
+      {"break at the start leaves no blank", "<p>\r\n  Hallo</p>", R"(p["Hallo"])", "", 0},
+      {"LF CR pair", "a\n\rb", R"("a b")", "", 0},
+      {"tabs go with the break", "a\t\r\n\tb", R"("a b")", "", 0},
+      {"trailing break becomes a blank", "<p>a\r\n</p>", R"(p["a "])", "", 0},
+      {"blank-only run between tags is dropped", "<b>x</b> \r\n\t <b>y</b>", R"(b["x"] b["y"])", "", 0},
+      {"text before and after the tags stays", "vor<br>nach", R"("vor" br "nach")", "", 0},
+  });
+}
+
+TEST(ParserText, PreformattedAndScriptContentKeepsEveryByte) {
+  ExpectRows({
+      {"pre", "<pre>  a\r\n   b\r\n</pre>", R"(pre["  a\r\n   b\r\n"])", "", 0},
+      {"blank-only run inside pre is kept", "<pre><b>x</b>\r\n</pre>", R"(pre[b["x"] "\r\n"])", "", 0},
+      {"pre at any depth", "<pre><b>a\r\n b</b></pre>", R"(pre[b["a\r\n b"]])", "", 0},
+      {"folding resumes after pre", "<pre>a</pre>x\r\ny", R"(pre["a"] "x y")", "", 0},
+      {"textarea in capitals", "<TEXTAREA> \r\n</TEXTAREA>", R"(TEXTAREA[" \r\n"])", "", 0},
+      // Script content is one run, kept byte for byte.
+      {"line comment and less-than sign", "<script>if (a < b) {}\r\n// c\r\nx();</script>",
+       R"(script["if (a < b) {}\r\n// c\r\nx();"])", "", 0},
+      {"blank-only content is kept", "<script> </script>", R"(script[" "])", "", 0},
+      {"empty content gives no node", "<script></script>", "script", "", 0},
+      {"comment inside, letter case of the end tag ignored", "<SCRIPT><!-- x --></Script>", R"(SCRIPT["<!-- x -->"])",
+       "", 0},
+      {"content runs to the end of the input", "<script>a<b", R"(script["a<b"])", "", 0},
+      {"text after the script is folded again", "<script>a\r\nb</script>c\r\nd", R"(script["a\r\nb"] "c d")", "", 0},
+      {"self-closing script has no content", "<script src=x />y", R"(script( src=x /) "y")", "", 0},
+  });
 }
 
 }  // namespace

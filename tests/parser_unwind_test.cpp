@@ -21,17 +21,6 @@ TEST(ParserUnwind, ClosesElementsImplicitlyAndLiftsSameNamedRuns) {
   });
 }
 
-TEST(ParserUnwind, MovedNodesTakeTheirNewHolderAsParent) {
-  auto root = MakeNode(nullptr);
-  ParseWith("<ul><li>a<li>b<li>c</ul>", *root);
-  const CHtmlNode* ul = root->children.front();
-  ASSERT_EQ(ul->children.size(), 3u);
-  for (const CHtmlNode* li = ul->children.front(); li; li = li->NextSibling()) {
-    EXPECT_EQ(li->parent, ul);
-    EXPECT_EQ(li->children.front()->parent, li);
-  }
-}
-
 // The element parser as a plain recursion that moves nodes level by level, the way the
 // structure repair is defined, built on the same tokenizer. The real parser must give the same
 // tree, messages and level on any input.
