@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include "rules/text_util.h"
+
 namespace trimvale {
 
 std::string JoinPath(std::string_view folder, std::string_view rel) {
@@ -17,6 +19,20 @@ std::string JoinPath(std::string_view folder, std::string_view rel) {
 std::string_view FileNamePart(std::string_view path) {
   const auto slash = path.find_last_of('/');
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+bool PathIsInFolder(std::string_view path, std::string_view folder) {
+  if (folder.empty()) return false;
+  while (!folder.empty() && folder.back() == '/') folder.remove_suffix(1);
+  if (folder.empty()) return true;  // the root holds everything
+  const std::string lowerPath = ToLowerAscii(path);
+  const std::string lowerFolder = ToLowerAscii(folder);
+  for (std::size_t at = lowerPath.find(lowerFolder); at != std::string::npos;
+       at = lowerPath.find(lowerFolder, at + 1)) {
+    const std::size_t end = at + lowerFolder.size();
+    if (end == lowerPath.size() || lowerPath[end] == '/') return true;
+  }
+  return false;
 }
 
 bool PathExists(const std::string& path) {

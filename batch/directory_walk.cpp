@@ -164,14 +164,12 @@ struct CWalkFrame {
 void WalkDirectory(const std::string& dir, const CWalkOptions& options,
                    const std::function<void(const std::string& file)>& onFile) {
   const BatchSettings& settings = options.settings;
-  const std::string lowerFolder = ToLowerAscii(settings.folder);
   auto cancelled = [&] { return options.cancelRequested.load(std::memory_order_relaxed); };
 
   // Entering a directory: refused below the backup folder (an empty folder names none).
   auto enter = [&](const std::string& d, std::vector<CWalkFrame>& stack) {
     if (cancelled()) return;
-    if (settings.backupMode != BackupMode::SameFolder && !lowerFolder.empty() &&
-        Contains(ToLowerAscii(d), lowerFolder)) {
+    if (settings.backupMode != BackupMode::SameFolder && PathIsInFolder(d, settings.folder)) {
       options.sink.AppendText(batch_text::kBackupFolderRefused);
       return;
     }

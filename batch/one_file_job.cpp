@@ -47,10 +47,8 @@ COneFileJob::COneFileJob(const BatchSettings& settings, const CRunConfig& config
 FileOutcome COneFileJob::OptimizeFile(const std::string& path) {
   if (Cancelled()) return FileOutcome::Cancelled;
 
-  // A file inside the backup folder must never be optimized (it would back up the backups). An
-  // empty folder setting would be "contained" in every path, so the test needs a folder name.
-  if (settings_.backupMode != BackupMode::SameFolder && !settings_.folder.empty() &&
-      Contains(ToLowerAscii(path), ToLowerAscii(settings_.folder))) {
+  // A file inside the backup folder must never be optimized (it would back up the backups).
+  if (settings_.backupMode != BackupMode::SameFolder && PathIsInFolder(path, settings_.folder)) {
     sink_.AppendText(batch_text::kBackupFolderRefused);
     return FileOutcome::Skipped;
   }

@@ -202,6 +202,28 @@ TEST(BatchPaths, JoinPutsExactlyOneSeparator) {
   for (const Case& c : cases) EXPECT_EQ(JoinPath(c.folder, c.rel), c.expected) << c.folder << " + " << c.rel;
 }
 
+// The backup folder is refused wherever it stands in a path and in any letter case, but only
+// as a whole folder name: a sibling whose name merely begins the same is optimized as usual.
+TEST(BatchPaths, PathIsInFolderOnlyAtFolderBoundaries) {
+  struct Case {
+    const char* path;
+    const char* folder;
+    bool inside;
+  };
+  const Case cases[] = {
+      {"/web/alt/a.htm", "/web/alt", true},
+      {"/web/alt", "/web/alt", true},
+      {"/WEB/Alt/sub/a.htm", "/web/alt/", true},
+      {"/spiegel/web/alt/a.htm", "/web/alt", true},
+      {"/web/alternativ/a.htm", "/web/alt", false},
+      {"/web/alt.htm", "/web/alt", false},
+      {"/web/altalt/alt/a.htm", "/web/alt", false},
+      {"/web/a.htm", "", false},
+      {"/web/a.htm", "/", true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PathIsInFolder(c.path, c.folder), c.inside) << c.path << " in " << c.folder;
+}
+
 TEST_F(OneFileJobTest, FolderCreationFailureIsReportedAndNothingWritten) {
   // A file stands where a folder of the output structure should be.
   settings.backupMode = BackupMode::OutputFolder;
