@@ -298,20 +298,11 @@ struct CStyleFacts {
 
 CStyleFacts ReadStyle(std::string_view style) {
   CStyleFacts facts;
-  while (!style.empty()) {
-    const std::size_t end = std::min(style.find(';'), style.size());
-    std::string_view declaration = style.substr(0, end);
-    style.remove_prefix(end == style.size() ? end : end + 1);
-    const std::size_t colon = declaration.find(':');
-    if (colon == std::string_view::npos) continue;
-    std::string_view property = declaration.substr(0, colon);
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!property.empty() && blank(property.front())) property.remove_prefix(1);
-    while (!property.empty() && blank(property.back())) property.remove_suffix(1);
-    if (property.empty() || (property.size() >= 4 && EqualsNoCase(property.substr(0, 4), "mso-"))) continue;
+  ForEachDeclaration(style, [&](std::string_view property, std::string_view) {
+    if (property.empty() || (property.size() >= 4 && EqualsNoCase(property.substr(0, 4), "mso-"))) return;
     facts.rendering = true;
     if (IsBoxProperty(property)) facts.box = true;
-  }
+  });
   return facts;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/style_cleaning.h"
 #include "rules/text_util.h"
 
 namespace trimvale {
@@ -45,22 +46,20 @@ bool NameIsOneOf(std::string_view name, const std::array<std::string_view, N>& s
 // only a <br>, where one added break shows as a second line.
 bool DeclaresKeptWhiteSpace(std::string_view style) {
   constexpr std::string_view kProperty = "white-space";
-  for (std::size_t at = 0; at + kProperty.size() <= style.size(); ++at) {
-    if (AsciiLower(style[at]) != 'w' || !EqualsNoCase(style.substr(at, kProperty.size()), kProperty)) continue;
-    // A longer name that merely ends in the property (-webkit-white-space) counts as well;
-    // one that goes on (white-space-collapse) does not.
-    std::size_t i = at + kProperty.size();
-    while (i < style.size() && (style[i] == ' ' || style[i] == '\t')) ++i;
-    if (i >= style.size() || style[i] != ':') continue;
-    ++i;
-    while (i < style.size() && (style[i] == ' ' || style[i] == '\t')) ++i;
-    const std::string_view value = style.substr(i);
+  bool kept = false;
+  ForEachDeclaration(style, [&](std::string_view property, std::string_view value) {
+    // A vendor's name for the property (-webkit-white-space) counts as well.
+    if (property.size() < kProperty.size() ||
+        !EqualsNoCase(property.substr(property.size() - kProperty.size()), kProperty) ||
+        (property.size() > kProperty.size() && property[property.size() - kProperty.size() - 1] != '-')) {
+      return;
+    }
     auto startsWith = [&](std::string_view word) {
       return value.size() >= word.size() && EqualsNoCase(value.substr(0, word.size()), word);
     };
-    if (startsWith("pre") || startsWith("break-spaces")) return true;
-  }
-  return false;
+    if (startsWith("pre") || startsWith("break-spaces")) kept = true;
+  });
+  return kept;
 }
 
 // Elements whose content the browser takes character by character: a break or an indentation
@@ -324,7 +323,7 @@ class CTreeWriter {
     return Step::kDescend;
   }
 
-  // Inside script, pre and textarea every node is written as it stands: no breaks, no
+  // Inside content kept as it stands every node is written as it stands: no breaks, no
   // indentation, no wrapping, whatever its layout bits say.
   Step WriteAsItStands(const CHtmlNode& node) {
     switch (node.kind) {

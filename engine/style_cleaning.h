@@ -6,6 +6,7 @@
 // makes: a style sheet of several megabytes with tens of thousands of "mso-" declarations costs
 // the same per byte as a small one.
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,27 @@ enum class StyleSheetHolder { TagRest, Comment, Text };
 // its closing "--". A declaration that ends at "}" or "{" leaves the brace in place, so the
 // blocks around it stay whole.
 void CleanStyleSheet(std::string& text, StyleSheetHolder holder);
+
+// Calls `visit(property, value)` for every "property:value" declaration of a style value, in
+// order, both without the blanks and line breaks around them. A piece without a colon is no
+// declaration and is passed over.
+template <typename Visit>
+void ForEachDeclaration(std::string_view style, Visit visit) {
+  auto trim = [](std::string_view s) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+  };
+  while (!style.empty()) {
+    const std::size_t end = std::min(style.find(';'), style.size());
+    const std::string_view declaration = style.substr(0, end);
+    style.remove_prefix(end == style.size() ? end : end + 1);
+    const std::size_t colon = declaration.find(':');
+    if (colon == std::string_view::npos) continue;
+    visit(trim(declaration.substr(0, colon)), trim(declaration.substr(colon + 1)));
+  }
+}
 
 // True when `text` consists only of blanks and "&nbsp;" entities (an empty text counts).
 bool IsBlankText(std::string_view text);
