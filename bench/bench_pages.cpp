@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "rules/section_file.h"
+
 namespace trimvale::bench {
 
 namespace {
@@ -29,6 +31,16 @@ std::size_t FindNoCase(const std::string& text, const std::string& needle, std::
   return it == text.end() ? std::string::npos : static_cast<std::size_t>(it - text.begin());
 }
 }  // namespace
+
+const CTagLayoutTable& StandardTable() {
+  static const CTagLayoutTable table = [] {
+    CTagLayoutTable t;
+    CSectionFile file(std::string(TRIMVALE_SOURCE_DIR) + "/resources/tageinst.txt");
+    LoadLayoutProfile(t, file, "standard");
+    return t;
+  }();
+  return table;
+}
 
 const std::vector<std::string>& CorpusPages() {
   static const std::vector<std::string> pages = [] {

@@ -5,7 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "rules/tag_layout.h"
+
 namespace trimvale::bench {
+
+// The "standard" layout profile of the installed resources/tageinst.txt, loaded once.
+const CTagLayoutTable& StandardTable();
 
 // Every corpus page's bytes (empty without a corpus).
 const std::vector<std::string>& CorpusPages();

@@ -7,24 +7,13 @@
 
 #include "bench/bench_pages.h"
 #include "engine/optimize_job.h"
-#include "rules/section_file.h"
 
 namespace trimvale {
 namespace {
 
-const CTagLayoutTable& StandardTable() {
-  static const CTagLayoutTable table = [] {
-    CTagLayoutTable t;
-    CSectionFile file(std::string(TRIMVALE_SOURCE_DIR) + "/resources/tageinst.txt");
-    LoadLayoutProfile(t, file, "standard");
-    return t;
-  }();
-  return table;
-}
-
 CRunConfig DefaultConfig() {
   CRunConfig config;
-  config.layoutTable = &StandardTable();
+  config.layoutTable = &bench::StandardTable();
   config.options = OptimizeOptions::FromVector(kDefaultOptionsVector);
   return config;
 }

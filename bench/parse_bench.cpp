@@ -3,15 +3,11 @@
 // to look ahead. Bytes per second must stay flat as the page grows.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <atomic>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
-#include <vector>
 
+#include "bench/bench_pages.h"
 #include "engine/html_node.h"
 #include "engine/output_sink.h"
 #include "engine/parser.h"
@@ -22,49 +18,10 @@ namespace {
 
 using namespace trimvale;
 
-const CTagLayoutTable& Table() {
-  static const CTagLayoutTable table = [] {
-    CTagLayoutTable t;
-    const std::pair<const char*, std::uint8_t> records[] = {
-        {"li", kEndTagOptional},     {"p", kEndTagOptional},      {"td", kEndTagOptional},  {"tr", kEndTagOptional},
-        {"b", kEndTagRequired},      {"i", kEndTagRequired},      {"div", kEndTagRequired}, {"span", kEndTagRequired},
-        {"table", kEndTagRequired},  {"ul", kEndTagRequired},     {"a", kEndTagRequired},   {"br", kEndTagNone},
-        {"img", kEndTagNone},        {"meta", kEndTagNone},       {"link", kEndTagNone},    {"hr", kEndTagNone},
-        {"script", kEndTagRequired}, {"style", kEndTagRequired},  {"pre", kEndTagRequired}, {"!--", kEndTagNone},
-        {"![if", kEndTagRequired},   {"!--[if", kEndTagRequired}, {"h", kEndTagRequired},   {"o:p", kEndTagRequired},
-    };
-    std::int32_t key = 0;
-    for (const auto& [name, endTagKind] : records) {
-      CTagLayout record;
-      record.name = name;
-      record.endTagKind = endTagKind;
-      record.layoutBits = 0x85;
-      record.key = key++;
-      record.kind = ClassifyTagName(name);
-      t.Append(record);
-    }
-    return t;
-  }();
-  return table;
-}
-
+// All corpus pages one after the other: the markup mix of real pages, repeated.
 std::string CorpusText() {
   std::string all;
-  const std::filesystem::path dir = TRIMVALE_CORPUS_DIR;
-  std::error_code ec;
-  if (!std::filesystem::is_directory(dir, ec)) return all;
-  std::vector<std::filesystem::path> pages;
-  for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
-    const auto ext = entry.path().extension().string();
-    if (ext == ".htm" || ext == ".html") pages.push_back(entry.path());
-  }
-  std::sort(pages.begin(), pages.end());
-  for (const auto& page : pages) {
-    std::ifstream in(page, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    all += text.str();
-  }
+  for (const std::string& page : bench::CorpusPages()) all += page;
   return all;
 }
 
@@ -109,7 +66,7 @@ const std::string& MismatchedPage(std::size_t megabytes) {
 
 void Parse(benchmark::State& state, const std::string& page) {
   CRunConfig config;
-  config.layoutTable = &Table();
+  config.layoutTable = &bench::StandardTable();
   CNullSink sink;
   std::atomic<bool> cancel{false};
   for (auto _ : state) {

@@ -13,20 +13,9 @@
 #include "engine/optimize_job.h"
 #include "engine/parser.h"
 #include "engine/serializer.h"
-#include "rules/section_file.h"
 
 namespace trimvale {
 namespace {
-
-const CTagLayoutTable& StandardTable() {
-  static const CTagLayoutTable table = [] {
-    CTagLayoutTable t;
-    CSectionFile file(std::string(TRIMVALE_SOURCE_DIR) + "/resources/tageinst.txt");
-    LoadLayoutProfile(t, file, "standard");
-    return t;
-  }();
-  return table;
-}
 
 // The corpus as a run sees it: UTF-16 pages in their UTF-8 form, each with its encoding.
 struct CPreparedPage {
@@ -78,7 +67,7 @@ void Stages(benchmark::State& state, Stage timed) {
     return;
   }
   CRunConfig config;
-  config.layoutTable = &StandardTable();
+  config.layoutTable = &bench::StandardTable();
   config.options = OptimizeOptions::FromVector(kDefaultOptionsVector);
 
   for (auto _ : state) {
