@@ -53,11 +53,8 @@ void LoadProfileRules(CTagRuleList& rules, CSectionFile& file, std::string_view 
 
 std::vector<std::string> ListProfiles(CSectionFile& file) {
   std::vector<std::string> names;
-  if (!file.ReadKeys(kProfileListSection)) return names;
-  for (std::int32_t key : file.Keys()) {
-    if (file.ReadEntry(key, kProfileListSection) == 0) continue;
-    names.push_back(file.GetField1());
-  }
+  file.ReadSection(kProfileListSection, [&](std::int32_t, const std::string& name, const std::string&,
+                                            const std::string&) { names.push_back(name); });
   return names;
 }
 

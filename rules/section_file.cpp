@@ -165,10 +165,8 @@ bool CSectionFile::Modify(Edit edit) {
   return true;
 }
 
-bool CSectionFile::ReadKeys(std::string_view section) {
-  std::shared_ptr<const CLoaded> loaded = Load();
-  if (!loaded) return false;
-  const auto entries = loaded->text.Entries(SectionOrDefault(section));
+bool CSectionFile::ReadKeysFrom(const CLoaded& loaded, std::string_view section) {
+  const auto entries = loaded.text.Entries(SectionOrDefault(section));
   if (entries.empty()) return false;
   keys_.clear();
   keys_.reserve(entries.size());
@@ -176,19 +174,18 @@ bool CSectionFile::ReadKeys(std::string_view section) {
   return true;
 }
 
+bool CSectionFile::ReadKeys(std::string_view section) {
+  std::shared_ptr<const CLoaded> loaded = Load();
+  return loaded && ReadKeysFrom(*loaded, section);
+}
+
 bool CSectionFile::ReadSection(std::string_view section, const EntryVisitor& visit) {
   std::shared_ptr<const CLoaded> loaded = Load();
-  if (!loaded) return false;
-  const std::string_view name = SectionOrDefault(section);
-  const auto entries = loaded->text.Entries(name);
-  if (entries.empty()) return false;
-  keys_.clear();
-  keys_.reserve(entries.size());
-  for (const auto& entry : entries) keys_.push_back(ParseLeadingInt(entry.key));
+  if (!loaded || !ReadKeysFrom(*loaded, section)) return false;
   const std::vector<std::int32_t> keys = keys_;
   for (std::int32_t key : keys) {
     // Looked up by key, as ReadEntry does: a repeated key yields its first entry each time.
-    const std::optional<std::string_view> value = loaded->text.Find(name, std::to_string(key));
+    const std::optional<std::string_view> value = loaded->text.Find(SectionOrDefault(section), std::to_string(key));
     if (!value || value->empty()) continue;
     SplitValue(*value, field1_, field2_, field3_);
     visit(key, field1_, field2_, field3_);

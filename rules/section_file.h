@@ -65,6 +65,8 @@ class CSectionFile {
   // that reading a whole section entry by entry reads the file once. Null when the file exists
   // but cannot be read: reads then see nothing and writes refuse, so it is never overwritten blind.
   std::shared_ptr<const CLoaded> Load();
+  // Fills the key list from an already loaded file; false when the section has no entry.
+  bool ReadKeysFrom(const CLoaded& loaded, std::string_view section);
   // Applies `edit` to the current text and writes the result atomically when it changed.
   template <typename Edit>
   bool Modify(Edit edit);
