@@ -217,7 +217,7 @@ struct CFrame {
   const CHtmlNode* next;    // next child to write, or null when all are written
   int level;                // the element's own indentation level
   bool asItStands;          // the element lies inside content that is written as it stands
-  bool childrenAsItStands;  // ... or its own content is; found once, since a style can be long
+  bool childrenAsItStands;  // ... or its own content is
 };
 
 enum class Step {
@@ -256,7 +256,10 @@ class CTreeWriter {
     const Step step = asItStands ? WriteAsItStands(node) : WriteStart(node, level);
     if (step == Step::kStop) return false;
     if (step == Step::kDescend) {
-      stack_.push_back({&node, node.children.front(), level, asItStands, asItStands || KeepsContentAsItStands(node)});
+      // Whether the content is kept as it stands is found once: a style can be long.
+      const bool childrenAsItStands = asItStands || KeepsContentAsItStands(node);
+      if (!childrenAsItStands) BreaksAfterStartTag(node.layoutBits);
+      stack_.push_back({&node, node.children.front(), level, asItStands, childrenAsItStands});
     }
     return true;
   }
@@ -319,8 +322,7 @@ class CTreeWriter {
       BreaksAfterStartTag(bits);
       return Step::kDone;
     }
-    if (!KeepsContentAsItStands(node)) BreaksAfterStartTag(bits);
-    return Step::kDescend;
+    return Step::kDescend;  // the breaks after the tag follow in Enter, unless the content is kept
   }
 
   // Inside content kept as it stands every node is written as it stands: no breaks, no
