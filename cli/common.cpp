@@ -26,7 +26,6 @@ void CStderrSink::Flush() {
 void CStderrSink::AppendText(std::string_view text) {
   constexpr std::size_t kFlushSize = 16 * 1024;
   std::string& out = pending_;
-  out.reserve(out.size() + text.size() + 1);
   std::size_t i = 0;
   if (pendingCr_) {
     pendingCr_ = false;
