@@ -125,12 +125,13 @@ std::string FoldTextBreaks(std::string_view run) {
 // Every line break inside a tag (CR LF, or a bare LF or CR as other systems save them) becomes
 // one blank together with the blanks around it.
 std::string FoldTagBreaks(std::string_view rest) {
-  if (FindLineBreak(rest) == std::string_view::npos) return std::string(rest);
+  std::size_t at = FindLineBreak(rest);
+  if (at == std::string_view::npos) return std::string(rest);
   std::string out;
   out.reserve(rest.size());
   std::size_t i = 0;
   while (i < rest.size()) {
-    const std::size_t at = FindLineBreak(rest, i);
+    if (at < i) at = FindLineBreak(rest, i);
     if (at == std::string_view::npos) {
       out.append(rest.substr(i));
       break;
