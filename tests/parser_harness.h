@@ -118,15 +118,6 @@ inline void ExpectTreeSound(const CHtmlNode& root) {
   EXPECT_EQ(bad, 0u) << "nodes with a wrong parent, or end tags or dropped tokens left in the tree";
 }
 
-// Records what the parse-tree window would receive.
-class CRecordingObserver : public IParseObserver {
- public:
-  void AddParsedNode(const CHtmlNode& node, int depth) override {
-    lines.push_back(std::to_string(depth) + ":" + node.name + Escape(node.text));
-  }
-  std::vector<std::string> lines;
-};
-
 struct CParseOutcome {
   std::string tree;
   std::string messages;
