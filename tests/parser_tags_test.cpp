@@ -93,23 +93,6 @@ TEST(ParserStartTags, LayoutModeAndCommentPlacementSetTheBits) {
   }
 }
 
-TEST(ParserStartTags, AttachesTheProfileRuleOfTheName) {
-  CTagRuleList rules(2);
-  rules[0].name = "b";
-  rules[0].deleteTag = true;
-  rules[1].name = "B";
-  rules[1].replace = true;
-  CParseSetup setup;
-  for (const CTagRuleList* list : std::initializer_list<const CTagRuleList*>{&rules, nullptr}) {
-    setup.rules = list;
-    auto root = MakeNode(nullptr);
-    ParseWith("<B>x</B><i>y</i>", *root, setup);
-    ASSERT_EQ(root->children.size(), 2u);
-    EXPECT_EQ(root->children.front()->rule, list ? &rules[0] : nullptr) << "the first rule of the name, any case";
-    EXPECT_EQ(root->children.back()->rule, nullptr);
-  }
-}
-
 // Line breaks fold outside preformatted and script content; inside it every byte stays.
 TEST(ParserText, FoldsLineBreaksOnlyOutsidePreformattedContent) {
   ExpectRows({
