@@ -126,8 +126,6 @@ struct CParseOutcome {
 
 struct CParseSetup {
   int layoutMode = kLayoutStandard;
-  const CTagRuleList* rules = nullptr;
-  IParseObserver* observer = nullptr;
   const std::atomic<bool>* cancel = nullptr;
 };
 
@@ -137,12 +135,9 @@ inline CParseOutcome ParseWith(std::string_view input, CHtmlNode& root, const CP
   CRunConfig config;
   config.layoutTable = &table;
   config.layout.mode = setup.layoutMode;
-  config.rules = setup.rules;
-  config.options.useProfile = setup.rules != nullptr;
   CStringSink sink;
   std::atomic<bool> notCancelled{false};
   CRunContext ctx(config, sink, setup.cancel ? *setup.cancel : notCancelled);
-  ctx.observer = setup.observer;
   ParseDocument(ctx, root, input);
   EXPECT_TRUE(ctx.tagStack.empty());
   ExpectTreeSound(root);

@@ -31,11 +31,11 @@ struct CWritten {
 };
 
 // Runs the serializer over the root's children as the optimization run does.
-CWritten Write(const CHtmlNode& root, const CLayoutSettings& layout, bool cancelled = false) {
+CWritten Write(const CHtmlNode& root, const CLayoutSettings& layout) {
   CRunConfig config;
   config.layout = layout;
   CNullSink sink;
-  std::atomic<bool> cancel{cancelled};
+  std::atomic<bool> cancel{false};
   CRunContext ctx(config, sink, cancel);
   ctx.lineStart = 0;
   CWritten result;
@@ -61,7 +61,7 @@ void ExpectRows(const std::vector<CTreeRow>& rows, const CLayoutSettings& layout
   }
 }
 
-TEST(Serializer, LayoutBitsPlaceBreaksAndIndentation) {
+TEST(Serializer, LayoutBitsBreaksCommentsAndAttributes) {
   ExpectRows(
       {
           {"break before the tag", [] { return Doc(T("a"), E("p", T("x")).Layout(0x80)); }, "a\r\n<p>x</p>"},
@@ -76,32 +76,18 @@ TEST(Serializer, LayoutBitsPlaceBreaksAndIndentation) {
            "<!--[if gte mso 9]>x\r\n\r\n<![endif]-->y"},
           {"plaintext breaks whatever its bits and ends the output",
            [] { return Doc(T("a"), E("plaintext").Rest("raw <p>"), T("never")); }, "a\r\n<plaintext>raw <p>", false},
+          {"attributes in a fixed order before the rest of the tag",
+           [] { return Doc(E("p").Void().Rest(" align=center").Class("MsoNormal").Style("margin:0").Lang("DE")); },
+           "<p class=MsoNormal style=\"margin:0\" lang=\"DE\" align=center>"},
+          // A double quote inside a value must not end the attribute early.
+          {"double quote inside a value", [] { return Doc(E("p").Void().Style("font-family:\"Arial\"")); },
+           "<p style=\"font-family:&quot;Arial&quot;\">"},
           {"comment pulled back onto the previous line",
            [] { return Doc(E("p", T("x")).Layout(0x01), C(" c --"), T("y")); }, "<p>x</p><!-- c -->y"},
           {"a lone line feed is taken back without the character before it", [] { return Doc(T("a\n"), C("--")); },
            "a<!---->"},
       },
       Layout(kLayoutStandard, false));
-}
-
-TEST(Serializer, AttributesInFixedOrderBeforeTheRest) {
-  struct Row {
-    std::string cssClass, style, lang, rest;
-    std::string expected;
-  } rows[] = {
-      {"MsoNormal", "margin:0", "DE", " align=center",
-       "<p class=MsoNormal style=\"margin:0\" lang=\"DE\" align=center>"},
-      // A double quote inside a value must not end the attribute early.
-      {"", "font-family:\"Arial\"", "", "", "<p style=\"font-family:&quot;Arial&quot;\">"},
-  };
-  for (const Row& row : rows) {
-    auto root = Doc(E("p").Void().Rest(row.rest));
-    CHtmlNode& p = *root->children.front();
-    p.cssClass = row.cssClass;
-    p.style = row.style;
-    p.lang = row.lang;
-    EXPECT_EQ(Write(*root, Layout(kLayoutStandard, true)).text, row.expected);
-  }
 }
 
 // One-line mode folds comments, but not one that holds a script's code.
