@@ -8,23 +8,6 @@
 namespace trimvale {
 namespace {
 
-TEST(RemoveDeclaration, StartsWhereTheWordOccurs) {
-  struct Case {
-    std::string value, word, expected;
-    bool found;
-  } cases[] = {
-      {"background-color:red", "color", "background", true},  // no ";": the separator before goes too
-      {"background-color:red;x:1", "color", "background-x:1", true},
-      {"color:red;font-weight:normal", "font-weight:normal", "color:red", true},
-      {"a:1; mso-x:2; b:3", "mso-", "a:1;  b:3", true},
-  };
-  for (auto& c : cases) {
-    std::string value = c.value;
-    EXPECT_EQ(RemoveDeclaration(value, c.word), c.found) << c.value;
-    EXPECT_EQ(value, c.expected) << c.value;
-  }
-}
-
 TEST(RemoveEveryDeclaration, LeadingBlanksAndReformedWords) {
   struct Case {
     std::string value, word;
