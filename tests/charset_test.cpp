@@ -1,4 +1,4 @@
-// Deciding a page's character set, reading tag attributes, and the UTF-16 round trip.
+// Deciding a page's character set, and the UTF-16 round trip.
 #include "engine/charset.h"
 
 #include <gtest/gtest.h>
@@ -41,26 +41,6 @@ TEST(DetectPageCharset, LooksOnlyAtTheFirstBytes) {
   std::string quotes;
   while (quotes.size() < kCharsetScanLimit) quotes += "<meta content=\"";
   EXPECT_EQ(DetectPageCharset(quotes).encoding, PageEncoding::SingleByte);
-}
-
-TEST(FindTagAttribute, ReadsAttributesAsABrowserDoes) {
-  struct Case {
-    std::string attributes, name;
-    bool found;
-    std::string value;
-  } cases[] = {
-      {" ID = \"top\"", "id", true, "top"},
-      {" data-id=x", "id", false, ""},
-      {" title=\"id=x\"", "id", false, ""},
-      {" id", "id", false, ""},
-      {" id= ", "id", true, ""},
-      {" title='unclosed id=x", "id", false, ""},
-  };
-  for (auto& c : cases) {
-    auto value = FindTagAttribute(c.attributes, c.name);
-    EXPECT_EQ(value.has_value(), c.found) << c.attributes;
-    EXPECT_EQ(value.value_or(""), c.value) << c.attributes;
-  }
 }
 
 std::string Bytes(std::initializer_list<int> bytes) {
