@@ -52,10 +52,6 @@ class CNodeBuilder {
   }
   // A tag written self-closing or one that takes no end tag.
   CNodeBuilder&& Void() && { return std::move(*this).EndTag(kEndTagNone); }
-  CNodeBuilder&& Kind(TagKind kind) && {
-    node_->kind = kind;
-    return std::move(*this);
-  }
   CNodeBuilder&& Rule(const CTagRule* rule) && {
     node_->rule = rule;
     return std::move(*this);

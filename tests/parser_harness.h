@@ -118,15 +118,6 @@ inline void ExpectTreeSound(const CHtmlNode& root) {
   EXPECT_EQ(bad, 0u) << "nodes with a wrong parent, or end tags or dropped tokens left in the tree";
 }
 
-// Records what the parse-tree window would receive.
-class CRecordingObserver : public IParseObserver {
- public:
-  void AddParsedNode(const CHtmlNode& node, int depth) override {
-    lines.push_back(std::to_string(depth) + ":" + node.name + Escape(node.text));
-  }
-  std::vector<std::string> lines;
-};
-
 struct CParseOutcome {
   std::string tree;
   std::string messages;
@@ -135,8 +126,6 @@ struct CParseOutcome {
 
 struct CParseSetup {
   int layoutMode = kLayoutStandard;
-  const CTagRuleList* rules = nullptr;
-  IParseObserver* observer = nullptr;
   const std::atomic<bool>* cancel = nullptr;
 };
 
@@ -146,12 +135,9 @@ inline CParseOutcome ParseWith(std::string_view input, CHtmlNode& root, const CP
   CRunConfig config;
   config.layoutTable = &table;
   config.layout.mode = setup.layoutMode;
-  config.rules = setup.rules;
-  config.options.useProfile = setup.rules != nullptr;
   CStringSink sink;
   std::atomic<bool> notCancelled{false};
   CRunContext ctx(config, sink, setup.cancel ? *setup.cancel : notCancelled);
-  ctx.observer = setup.observer;
   ParseDocument(ctx, root, input);
   EXPECT_TRUE(ctx.tagStack.empty());
   ExpectTreeSound(root);

@@ -37,63 +37,12 @@ TEST(ParserMessages, ReportsEveryRepairWithItsLevel) {
   });
 }
 
-TEST(ParserMessages, ObserverSeesEachNodeWhenItsTokenIsRead) {
-  struct Row {
-    const char* name;
-    const char* input;
-    std::vector<std::string> lines;
-  } rows[] = {
-      {"depths, no end tags, no blank runs", "<div>a <b>c</b></div>\r\nd", {"1:div", "2:a ", "2:b", "3:c", "1:d"}},
-      {"tag rest before the attributes are taken out", "<p class=x>y</p>", {"1:p class=x", "2:y"}},
-      {"comment and kept tag text", "<!--c-->a<b", {"1:!--c--", "1:a", "1:<b"}},
-      {"dropped end tag is not shown", "a</p>b", {"1:a", "1:b"}},
-  };
-  for (const auto& row : rows) {
-    CRecordingObserver observer;
-    CParseSetup setup;
-    setup.observer = &observer;
-    Parse(row.input, setup);
-    EXPECT_EQ(observer.lines, row.lines) << row.name;
-  }
-}
-
 TEST(ParserMessages, CancelledRunParsesNothing) {
   std::atomic<bool> cancel{true};
   CParseSetup setup;
   setup.cancel = &cancel;
   const CParseOutcome got = Parse("<div>x</div>", setup);
   EXPECT_EQ(got.tree + got.messages, "");
-}
-
-// Cancels the run once it has seen a given number of nodes.
-class CCancellingObserver : public IParseObserver {
- public:
-  CCancellingObserver(std::atomic<bool>& cancel, int after) : cancel_(cancel), after_(after) {}
-  void AddParsedNode(const CHtmlNode&, int) override {
-    if (--after_ == 0) cancel_ = true;
-  }
-
- private:
-  std::atomic<bool>& cancel_;
-  int after_;
-};
-
-TEST(ParserMessages, CancelAtAnyPointLeavesASoundPartialTree) {
-  const char* inputs[] = {
-      "<ul><li>a<li>b<li>c</ul><p>x</p>",
-      "<div><p>q<p>r<li>a<li>b</div>t",
-      "<div><span><b>x</div><i>y</i>",
-  };
-  for (const char* input : inputs) {
-    for (int after = 1; after <= 12; ++after) {
-      std::atomic<bool> cancel{false};
-      CCancellingObserver observer(cancel, after);
-      CParseSetup setup;
-      setup.cancel = &cancel;
-      setup.observer = &observer;
-      Parse(input, setup);  // the harness checks the partial tree
-    }
-  }
 }
 
 }  // namespace

@@ -19,8 +19,6 @@ TEST(DroppedWhiteSpace, StaysWhereItShows) {
   } rows[] = {
       {"blank run between two inline elements", "<p><b>Getting</b> <i>Started</i></p>", 0,
        "<p><b>Getting</b> <i>Started</i></p>\r\n"},
-      {"blank run between spans that are dissolved", "<p><span lang=DE>Getting</span> <span>Started</span></p>", 1040,
-       "<p>Getting Started</p>\r\n"},
       {"a word processor's space span, emptied and removed", "<p>Wort<span style='mso-spacerun:yes'> </span>Wort</p>",
        1040, "<p>Wort Wort</p>\r\n"},
       {"line break at the start of a run", "<p>more <b>Fibre</b>\r\nChannel</p>", 0,
@@ -30,7 +28,6 @@ TEST(DroppedWhiteSpace, StaysWhereItShows) {
        "<p><b>x</b> <i>y</i></p>\r\n"},
       {"nothing added at block edges", "<p>\r\n  <b>a</b>\r\n</p>\r\n<p>\r\nb </p>", 0,
        "<p><b>a</b></p>\r\n<p>b </p>\r\n"},
-      {"nothing added next to blanks already written", "<p>a <b>b</b> c</p>", 0, "<p>a <b>b</b> c</p>\r\n"},
       {"one line keeps the blank too", "<p><b>a</b>\r\n<i>b</i></p>", 0, "<p><b>a</b> <i>b</i></p>", kLayoutOneLine},
   };
   for (const auto& row : rows) {
