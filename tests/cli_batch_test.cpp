@@ -175,42 +175,6 @@ TEST_F(CliBatchTest, DirRunRebuildsTheTreeAndRemembersTheChooserValues) {
   EXPECT_TRUE(result.err.ends_with(Summary(1))) << result.err;
 }
 
-TEST_F(CliBatchTest, FlagsOverrideTheStoreForOneRunOnly) {
-  const std::string flawed = "<p>x</p></b>";  // a stray end tag: error level 1
-  Make("web/f.htm", flawed);
-  Make("web/entwurf.htm", "<p>e</p>");
-  fs::create_directories(P("aus"));
-  struct Case {
-    std::string name;
-    std::vector<std::pair<std::string, std::string>> store;
-    std::vector<std::string> flags;
-    int optimized;
-  };
-  const std::vector<Case> cases = {
-      {"batch default level 1", {}, {}, 2},
-      {"flag over stored level", {{"Fehlerbehandlung", "0"}}, {"--allowed-level", "1"}, 2},
-      {"flag turns the filter off",
-       {{"Dat Str opt", "1"}, {"Dateistrings", "%entwurf;"}},
-       {"--file-strings-filter", "0"},
-       2},
-      {"date filter, negative days", {}, {"--by-date", "1", "--changed", "1", "--days", "-1"}, 0},
-  };
-  for (const Case& c : cases) {
-    fs::remove(settings_);
-    for (const auto& [name, value] : c.store) Set(name, value);
-    std::vector<std::string> args = {"dir", "--backup-mode", "2", "--folder", S("aus")};
-    args.insert(args.end(), c.flags.begin(), c.flags.end());
-    args.push_back(S("web"));
-    auto result = RunCli(Args(args));
-    ASSERT_EQ(result.status, 0) << c.name << "\n" << result.err;
-    EXPECT_TRUE(result.err.ends_with(Summary(c.optimized))) << c.name << "\n" << result.err;
-    // Nothing of the flags reached the store.
-    EXPECT_EQ(Get("Einstellungen", "Sikop Art"), "2\n") << c.name;
-    for (const auto& [name, value] : c.store) EXPECT_EQ(Get("Einstellungen", name), value + "\n") << c.name;
-  }
-  EXPECT_EQ(Read("web/f.htm"), flawed);
-}
-
 TEST_F(CliBatchTest, RefusedSettingsAndUsageErrorsExitWithTwoAndTouchNothing) {
   const std::string page = WordPage(5);
   Make("web/a.htm", page);
@@ -231,7 +195,6 @@ TEST_F(CliBatchTest, RefusedSettingsAndUsageErrorsExitWithTwoAndTouchNothing) {
        {"dir", S("fehlt")},
        "Fehler: Bitte wählen Sie ein gültiges Verzeichnis: " + S("fehlt") + "\n"},
       {"start is a file", {"dir", S("web/a.htm")}, ""},
-      {"mode out of range", {"files", "--backup-mode", "3", S("web/a.htm")}, ""},
       {"no files", {"files"}, ""},
   };
   for (const Case& c : cases) {
@@ -257,25 +220,23 @@ TEST_F(CliBatchTest, EachFileIsOptimizedOnceHoweverOftenItIsNamed) {
   EXPECT_EQ(Read("web/a.htm.bak"), page);  // a second pass would have copied the optimized text over it
 }
 
+// On a terminal of 50 columns the progress line is redrawn in place and cut to fit; through a
+// pipe it never appears.
 TEST_F(CliBatchTest, ProgressLineOnlyOnATerminal) {
   const std::string name = "web/seite-mit-einem-recht-langen-namen";
   for (int i = 0; i < 2; ++i) Make(name + std::to_string(i) + ".htm", "<p>x</p>");
-  auto piped = RunCli(Args({"dir", S("web")}));
-  EXPECT_EQ(piped.err.find_first_of("\r\x1b"), std::string::npos);
+  EXPECT_EQ(RunCli(Args({"dir", S("web")})).err.find_first_of("\r\x1b"), std::string::npos);
 
   const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(master, 0);
-  ASSERT_EQ(::grantpt(master), 0);
-  ASSERT_EQ(::unlockpt(master), 0);
+  ASSERT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
   const int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
   ASSERT_GE(terminal, 0);
   winsize size{};
   size.ws_col = 50;
-  size.ws_row = 24;
   ::ioctl(terminal, TIOCSWINSZ, &size);
   std::string out;
   {
-    test::CChildProcess child(ProcessArgs({"files", "--backup", "0", S(name + "0.htm"), S(name + "1.htm")}), {}, {},
+    test::CChildProcess child(ProcessArgs({"files", "--backup", "0", S(name + "0.htm"), S(name + "1.htm")}), {},
                               terminal);
     ::close(terminal);
     EXPECT_EQ(child.Wait().status, 0);
@@ -284,9 +245,7 @@ TEST_F(CliBatchTest, ProgressLineOnlyOnATerminal) {
   }
   ::close(master);
   EXPECT_NE(out.find("\r\x1b[K2 von 2 Dateien fertig: ..."), std::string::npos) << out;
-  // The line is cut to the 50 columns; the summary follows a cleared line and stands alone.
-  EXPECT_NE(out.find("\r\x1b[K" + kSummaryStart + "2\r\n\r\n"), std::string::npos) << out;
-  EXPECT_TRUE(out.ends_with(kSummaryStart + "2\r\n\r\n"));
+  EXPECT_TRUE(out.ends_with("\r\x1b[K" + kSummaryStart + "2\r\n\r\n")) << out;
 }
 
 // A run killed in the middle of a large directory leaves each page whole or completely optimized,

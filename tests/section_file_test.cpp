@@ -25,8 +25,6 @@ TEST(SectionFile, SplitsValuesIntoThreeFields) {
       {R"(p\#2\#10000101)", "p", "2", "10000101"},
       {R"(a\#\#b)", "a", "a", "b"},              // empty second field takes the first
       {R"(\#b\#c)", "b", "b", "c"},              // empty first field takes the second
-      {"name", "name", "name", ""},              // no separator
-      {R"(ab\#)", "ab", "ab", ""},               // separator at the very end
       {R"(x"\#"y\#1\#z)", R"(x\#y)", "1", "z"},  // quoted separator inside a field
       {R"(a"\#b)", R"(a")", "b", ""},            // one quote is not the quoted form
       {R"(a\#b\#c\#d)", "a", "b", "cd"},         // the third field runs on; \# in it drops out

@@ -47,20 +47,6 @@ TEST(InstalledTagLayout, RecordsAreWellFormed) {
   EXPECT_EQ(seen.count("o:"), 0u);
 }
 
-TEST(InstalledTagLayout, EveryHtmlElementHasARecord) {
-  const CTagLayoutTable& table = test::InstalledStandardTable();
-  const char* elements =
-      "a abbr acronym address applet area b base basefont bdo big blockquote body br button caption center "
-      "cite code col colgroup dd del dfn dir div dl dt em fieldset font form frame frameset h1 h6 head hr html "
-      "i iframe img input ins isindex kbd label legend li link map menu meta noframes noscript object ol "
-      "optgroup option p param pre q s samp script select small span strike strong style sub sup table tbody "
-      "td textarea tfoot th thead title tr tt u ul var article aside audio canvas details dialog embed figure "
-      "footer header main mark nav picture section source summary template time track video wbr svg math "
-      // names the engine relies on
-      "!-- !--[if ![if !DOCTYPE ?xml h o:p xml xmp plaintext listing";
-  for (const std::string& name : Words(elements)) EXPECT_NE(table.Find(name), nullptr) << name;
-}
-
 TEST(InstalledTagLayout, EndTagKinds) {
   const CTagLayoutTable& table = test::InstalledStandardTable();
   struct Row {
