@@ -3,11 +3,9 @@
 #include <unistd.h>
 
 #include <optional>
-#include <set>
 
 #include "rules/file_settings_store.h"
 #include "rules/settings_table.h"
-#include "rules/text_util.h"
 #include "tests/test_util.h"
 
 namespace trimvale {
@@ -17,16 +15,6 @@ using test::CEnvVar;
 using test::CTempDir;
 using test::ReadFile;
 using test::WriteFile;
-
-TEST(SettingsTable, NamesAreUniqueAndFoundWithoutRegardToCase) {
-  std::set<std::string> seen;
-  for (const CSettingDef* def : AllSettings()) {
-    const std::string key = ToLowerAscii(def->section) + "/" + ToLowerAscii(def->name);
-    EXPECT_TRUE(seen.insert(key).second) << "twice in the table: " << key;
-    EXPECT_EQ(FindSetting(ToLowerAscii(def->section), ToLowerAscii(def->name)), def) << def->name;
-  }
-  EXPECT_EQ(FindSetting("Assistent", "Baumart"), nullptr) << "the section is part of the address";
-}
 
 TEST(SettingsTable, ReadersGetTheirOwnDefaults) {
   CTempDir dir;
@@ -49,21 +37,6 @@ TEST(SettingsTable, ReadersGetTheirOwnDefaults) {
   ASSERT_TRUE(store.WriteInt(setting::kAllowedLevel.section, setting::kAllowedLevel.name, 2));
   EXPECT_EQ(ReadSetting(store, setting::kAllowedLevel), 2);
   EXPECT_EQ(ReadSetting(store, setting::kAllowedLevel, SettingReader::Batch), 2);
-}
-
-TEST(FileSettingsStore, NamesIgnoreCaseAndSurviveReopening) {
-  CTempDir dir;
-  const std::string path = (dir / "cfg" / "Trimvale.ini").string();
-  {
-    CFileSettingsStore store(path);
-    ASSERT_TRUE(store.WriteInt("Einstellungen", "Anz Leerzeichen Einschub", 4));
-    ASSERT_TRUE(store.WriteInt("einstellungen", "ANZ LEERZEICHEN EINSCHUB", 3));  // same value
-    ASSERT_TRUE(store.WriteString("Schriftart", "Art", "Lucida Console"));
-    EXPECT_EQ(store.ReadInt("Einstellungen", "Anz leerzeichen einschub", 2), 3);
-  }
-  EXPECT_EQ(ReadFile(path),
-            "[Einstellungen]\r\nAnz Leerzeichen Einschub=3\r\n\r\n[Schriftart]\r\nArt=Lucida Console\r\n");
-  EXPECT_EQ(CFileSettingsStore(path).ReadInt("Schriftart", "Art", -1), -1) << "text is no integer";
 }
 
 TEST(FileSettingsStore, AwkwardStringsSurviveARoundTrip) {

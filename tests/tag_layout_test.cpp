@@ -70,12 +70,5 @@ TEST(TagLayout, LayoutModeOverridesBitsButNotEndTagKind) {
   EXPECT_EQ(FindTagLayout(table, "br", kLayoutUserProfile).layoutBits, 0x81);
 }
 
-TEST(OptimizeOptionsVector, RoundTripsAndIgnoresHighBits) {
-  for (std::uint32_t bit = 0; bit < 16; ++bit) EXPECT_EQ(OptimizeOptions::FromVector(1u << bit).ToVector(), 1u << bit);
-  auto chars = OptimizeOptions::FromVector(0x8000 | 0x30000);
-  EXPECT_TRUE(chars.specialChars);
-  EXPECT_EQ(chars.ToVector(), 0x8000u);
-}
-
 }  // namespace
 }  // namespace trimvale
