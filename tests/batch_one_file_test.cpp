@@ -10,6 +10,7 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "batch/batch_paths.h"
 #include "batch/one_file_job.h"
@@ -114,33 +115,21 @@ TEST_F(OneFileJobTest, NumberedNameTakesFirstFreeNumberBeforeTheEnding) {
 }
 
 TEST_F(OneFileJobTest, RelativeTargets) {
-  const std::string notInWeb =
-      "Das zu optimierende Verzeichnis liegt nicht im aktuellen Web. Die Option 'Webstruktur beibehalten' wird "
-      "ignoriert.\r\n";
-  struct Case {
-    const char* name;
-    bool keepWeb;
-    std::string webRoot;
-    bool keepFolders;
-    std::string start;
-    std::string expected;
-    std::string message;
+  auto target = [&](bool keepWeb, const std::string& webRoot, bool keepFolders, const std::string& start) {
+    settings.keepWebStructure = keepWeb;
+    settings.webRoot = webRoot;
+    settings.keepFolderStructure = keepFolders;
+    settings.startDirectory = start;
+    return MakeJob().RelativeTarget("/srv/web/de/a.htm");
   };
-  const Case cases[] = {
-      {"web-root-in-front", true, "/srv/web", true, "/srv/web/de", "/de/a.htm", ""},
-      {"web-root-case-sensitive", true, "/srv/Web", true, "", "a.htm", notInWeb},
-      {"web-root-further-in", true, "/web", false, "", "/de/a.htm", ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    settings.keepWebStructure = c.keepWeb;
-    settings.webRoot = c.webRoot;
-    settings.keepFolderStructure = c.keepFolders;
-    settings.startDirectory = c.start;
-    sink.Clear();
-    EXPECT_EQ(MakeJob().RelativeTarget("/srv/web/de/a.htm"), c.expected);
-    EXPECT_EQ(sink.Text(), c.message);
-  }
+  EXPECT_EQ(target(true, "/srv/web", true, "/srv/web/de"), "/de/a.htm");
+  EXPECT_EQ(target(true, "/web", false, ""), "/de/a.htm");  // the web root may stand further in
+  EXPECT_EQ(sink.Text(), "");
+  // The web root is compared with letter case; outside it the folder structure applies instead.
+  EXPECT_EQ(target(true, "/srv/Web", true, ""), "a.htm");
+  EXPECT_EQ(sink.Text(),
+            "Das zu optimierende Verzeichnis liegt nicht im aktuellen Web. Die Option 'Webstruktur beibehalten' wird "
+            "ignoriert.\r\n");
 }
 
 // The backup folder is refused wherever it stands in a path and in any letter case, but only
@@ -162,29 +151,19 @@ TEST(BatchPaths, PathIsInFolderOnlyAtFolderBoundaries) {
   for (const Case& c : cases) EXPECT_EQ(PathIsInFolder(c.path, c.folder), c.inside) << c.path << " in " << c.folder;
 }
 
+// Refused in any letter case where the mode names the folder; mode 0 and an empty name name none.
 TEST_F(OneFileJobTest, BackupFolderIsRefusedOnlyForANamedFolder) {
-  struct Case {
-    const char* name;
-    bool createBackup;
-    BackupMode mode;
-    std::string folder;
-    bool refused;
-  };
-  const Case cases[] = {
-      {"mode-2-other-case", true, BackupMode::OutputFolder, Path("SICHERUNG"), true},
-      {"mode-0", true, BackupMode::SameFolder, Path("Sicherung"), false},
-      {"empty-folder", false, BackupMode::OutputFolder, "", false},
-  };
   Write("Sicherung/a.htm", "x");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    settings.createBackup = c.createBackup;
-    settings.backupMode = c.mode;
-    settings.folder = c.folder;
+  for (const auto& [mode, folder, refused] : {std::tuple{BackupMode::OutputFolder, Path("SICHERUNG"), true},
+                                              {BackupMode::SameFolder, Path("Sicherung"), false},
+                                              {BackupMode::OutputFolder, std::string(), false}}) {
+    settings.backupMode = mode;
+    settings.folder = folder;
+    settings.createBackup = !folder.empty();
     sink.Clear();
-    const FileOutcome outcome = MakeJob().OptimizeFile(Path("Sicherung/a.htm"));
-    EXPECT_EQ(outcome, c.refused ? FileOutcome::Skipped : FileOutcome::Optimized);
-    if (c.refused) {
+    EXPECT_EQ(MakeJob().OptimizeFile(Path("Sicherung/a.htm")), refused ? FileOutcome::Skipped : FileOutcome::Optimized)
+        << folder;
+    if (refused) {
       EXPECT_EQ(sink.Text(), kBackupFolderRefused);
     }
   }
