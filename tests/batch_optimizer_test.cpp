@@ -113,31 +113,6 @@ TEST_F(BatchOptimizerTest, SummaryEmptiesTheStartDirectoryForTheNextFileListRun)
   EXPECT_FALSE(fs::exists(dir / "aus/de"));
 }
 
-TEST_F(BatchOptimizerTest, CancelDuringFileListRun) {
-  for (const char* f : {"a.htm", "b.htm", "c.htm"}) Make(f, f);
-  auto batch = Make();
-  onRun = [&](const std::string& text, const std::atomic<bool>& flag) {
-    if (text == "b.htm") {
-      batch->Cancel();
-      WaitFor(flag);
-    }
-  };
-  Finish(*batch, batch->RunFileList({P("a.htm"), P("b.htm"), P("c.htm")}));
-  EXPECT_EQ(Read("a.htm"), "OPT[a.htm]");
-  EXPECT_EQ(Read("b.htm"), "b.htm");
-  EXPECT_EQ(Read("c.htm"), "c.htm");
-  EXPECT_TRUE(sink.Text().ends_with("Optimiere: " + P("b.htm") + "\r\nBreche ab...\r\n" + kCancelledNote + Summary(1)))
-      << sink.Text();
-  EXPECT_TRUE(batch->LastRunCancelled());
-
-  // The flag was cleared with the end of the run: the next run is not cancelled.
-  onRun = nullptr;
-  sink.Clear();
-  Finish(*batch, batch->RunFileList({P("c.htm")}));
-  EXPECT_TRUE(sink.Text().ends_with(Summary(1)));
-  EXPECT_FALSE(batch->LastRunCancelled());
-}
-
 TEST_F(BatchOptimizerTest, QuitStopsARunningFileWithoutWritingIt) {
   Make("a.htm", "quelle");
   std::atomic<bool> inRun{false};

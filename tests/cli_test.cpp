@@ -27,9 +27,7 @@ class CliTest : public ::testing::Test {
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
   const std::vector<std::vector<std::string>> cases = {
       {"optimize", "--width", "19"},
-      {"optimize", "--indent", "wide"},
       {"optimize", "--in-place"},
-      {"optimize", "--options", "12x"},
       {"tree", "--layout-profile", "fehlt"},
       {"settings", "set", "Einstellungen", "Baumart", "zwei"},
   };
