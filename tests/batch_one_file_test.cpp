@@ -15,7 +15,6 @@
 #include "batch/batch_paths.h"
 #include "batch/one_file_job.h"
 #include "rules/file_io.h"
-#include "rules/text_util.h"
 #include "tests/test_util.h"
 
 namespace trimvale {
@@ -23,10 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ToUpper(std::string s) {
-  for (char& c : s) c = AsciiUpper(c);
-  return s;
-}
+const std::string kBackupFolderRefused =
+    "WARNUNG: Es wurde versucht das Sicherungskopieverzeichnis zu optimieren. Vorgang wurde nicht durchgeführt.\r\n";
 
 void SetMtime(const fs::path& path, std::time_t t) {
   timespec times[2] = {{t, 0}, {t, 0}};
@@ -53,7 +50,6 @@ class OneFileJobTest : public ::testing::Test {
     test::WriteFile(dir / rel, bytes);
   }
   std::string Read(const std::string& rel) const { return test::ReadFile(dir / rel); }
-  bool Exists(const std::string& rel) const { return fs::exists(fs::symlink_status(dir / rel)); }
 
   test::CTempDir dir;
   BatchSettings settings;
@@ -65,36 +61,27 @@ class OneFileJobTest : public ::testing::Test {
   std::function<void()> onRun;
 };
 
-TEST_F(OneFileJobTest, SameFolderCopyBesideAndResultInPlaceWithExactMessages) {
-  for (const auto& [name, text, sizes] : {std::tuple{"index.html", "<p>hallo</p>", "12 Byte, neue Grösse: 17"},
-                                          std::tuple{"leer.htm", "", "0 Byte, neue Grösse: 5"}}) {
-    Write(name, text);
-    sink.Clear();
-    auto job = MakeJob();
-    EXPECT_EQ(job.OptimizeFile(Path(name)), FileOutcome::Optimized);
-    EXPECT_EQ(Read(std::string(name) + ".bak"), text);
-    EXPECT_EQ(Read(name), "OPT[" + std::string(text) + "]");
-    EXPECT_EQ(sink.Text(), "Optimiere: " + Path(name) + "\r\nOptimiert, alte Grösse: " + sizes + " Byte\r\n\r\n");
-  }
+TEST_F(OneFileJobTest, SameFolderCopyBesideAndResultInPlace) {
+  Write("index.html", "<p>hallo</p>");
+  EXPECT_EQ(MakeJob().OptimizeFile(Path("index.html")), FileOutcome::Optimized);
+  EXPECT_EQ(Read("index.html.bak"), "<p>hallo</p>");
+  EXPECT_EQ(Read("index.html"), "OPT[<p>hallo</p>]");
+  EXPECT_EQ(sink.Text(),
+            "Optimiere: " + Path("index.html") + "\r\nOptimiert, alte Grösse: 12 Byte, neue Grösse: 17 Byte\r\n\r\n");
 }
 
 TEST_F(OneFileJobTest, ExistingBackupPolicies) {
   struct Case {
     const char* name;
     ExistingBackupPolicy policy;
-    bool copyExists;
     int copyAgeSeconds;  // how much older the existing copy is than the source
     bool overwritten;
   };
   const Case cases[] = {
-      {"older-9s-kept", ExistingBackupPolicy::OverwriteIfOlder, true, 9, false},
-      {"older-10s-replaced", ExistingBackupPolicy::OverwriteIfOlder, true, 10, true},
-      {"newer-kept", ExistingBackupPolicy::OverwriteIfOlder, true, -30, false},
-      {"missing-written", ExistingBackupPolicy::OverwriteIfOlder, false, 0, true},
-      {"always", ExistingBackupPolicy::AlwaysOverwrite, true, -30, true},
-      {"unknown-value-is-always", static_cast<ExistingBackupPolicy>(7), true, -30, true},
-      {"keep-existing", ExistingBackupPolicy::KeepExisting, true, 100, false},
-      {"keep-existing-missing", ExistingBackupPolicy::KeepExisting, false, 0, true},
+      {"older-9s-kept", ExistingBackupPolicy::OverwriteIfOlder, 9, false},
+      {"older-10s-replaced", ExistingBackupPolicy::OverwriteIfOlder, 10, true},
+      {"unknown-value-is-always", static_cast<ExistingBackupPolicy>(7), -30, true},
+      {"keep-existing", ExistingBackupPolicy::KeepExisting, 100, false},
   };
   const std::time_t base = std::time(nullptr) - 1000;
   for (const Case& c : cases) {
@@ -102,15 +89,11 @@ TEST_F(OneFileJobTest, ExistingBackupPolicies) {
     const std::string name = std::string(c.name) + ".htm";
     Write(name, "neu");
     SetMtime(dir / name, base);
-    if (c.copyExists) {
-      Write(name + ".bak", "alte kopie");
-      SetMtime(dir / (name + ".bak"), base - c.copyAgeSeconds);
-    }
+    Write(name + ".bak", "alte kopie");
+    SetMtime(dir / (name + ".bak"), base - c.copyAgeSeconds);
     settings.existingBackupPolicy = c.policy;
-    auto job = MakeJob();
-    EXPECT_EQ(job.OptimizeFile(Path(name)), FileOutcome::Optimized);
+    EXPECT_EQ(MakeJob().OptimizeFile(Path(name)), FileOutcome::Optimized);
     EXPECT_EQ(Read(name + ".bak"), c.overwritten ? "neu" : "alte kopie");
-    EXPECT_EQ(Read(name), "OPT[neu]");
   }
 }
 
@@ -122,8 +105,6 @@ TEST_F(OneFileJobTest, NumberedNameTakesFirstFreeNumberBeforeTheEnding) {
   auto job = MakeJob();
   EXPECT_EQ(job.OptimizeFile(Path("a.htm")), FileOutcome::Optimized);
   EXPECT_EQ(Read("a.htm1.bak"), "quelle");
-  EXPECT_EQ(Read("a.htm.bak"), "kopie");
-  EXPECT_EQ(Read("a.htm0.bak"), "kopie0");
 
   // An ending without a dot: the number goes behind the name's last dot, never into a folder name.
   settings.backupEnding = "bak";
@@ -133,73 +114,22 @@ TEST_F(OneFileJobTest, NumberedNameTakesFirstFreeNumberBeforeTheEnding) {
   EXPECT_EQ(Read("ordner.x/seitebak0"), "s");
 }
 
-TEST_F(OneFileJobTest, OutputFolderKeepsStructureCreatesFoldersAndLeavesSource) {
-  settings.backupMode = BackupMode::OutputFolder;
-  settings.folder = Path("aus") + "/";  // a trailing separator is not doubled
-  settings.startDirectory = Path("web");
-  fs::create_directory(dir / "aus");
-  Write("web/de/x/a.htm", "inhalt");
-  auto job = MakeJob();
-  EXPECT_EQ(job.OptimizeFile(Path("web/de/x/a.htm")), FileOutcome::Optimized);
-  EXPECT_EQ(Read("aus/de/x/a.htm"), "OPT[inhalt]");
-  EXPECT_EQ(Read("web/de/x/a.htm"), "inhalt");
-  EXPECT_FALSE(Exists("web/de/x/a.htm.bak"));
-
-  // The output file is always overwritten, whatever the backup policy says.
-  settings.existingBackupPolicy = ExistingBackupPolicy::KeepExisting;
-  Write("web/de/x/a.htm", "zwei");
-  EXPECT_EQ(job.OptimizeFile(Path("web/de/x/a.htm")), FileOutcome::Optimized);
-  EXPECT_EQ(Read("aus/de/x/a.htm"), "OPT[zwei]");
-}
-
 TEST_F(OneFileJobTest, RelativeTargets) {
-  const std::string notInWeb =
-      "Das zu optimierende Verzeichnis liegt nicht im aktuellen Web. Die Option 'Webstruktur beibehalten' wird "
-      "ignoriert.\r\n";
-  struct Case {
-    const char* name;
-    bool keepWeb;
-    std::string webRoot;
-    bool keepFolders;
-    std::string start;
-    std::string path;
-    std::string expected;
-    std::string message;
+  auto target = [&](bool keepWeb, const std::string& webRoot, bool keepFolders, const std::string& start) {
+    settings.keepWebStructure = keepWeb;
+    settings.webRoot = webRoot;
+    settings.keepFolderStructure = keepFolders;
+    settings.startDirectory = start;
+    return MakeJob().RelativeTarget("/srv/web/de/a.htm");
   };
-  const Case cases[] = {
-      {"web-root-in-front", true, "/srv/web", true, "/srv/web/de", "/srv/web/de/a.htm", "/de/a.htm", ""},
-      {"web-root-case-sensitive", true, "/srv/Web", true, "", "/srv/web/de/a.htm", "a.htm", notInWeb},
-      {"web-root-further-in", true, "/web", false, "", "/mnt/web/de/a.htm", "/de/a.htm", ""},
-      {"folder-structure", false, "", true, "/srv/web", "/srv/web/de/x/a.htm", "/de/x/a.htm", ""},
-      {"folder-structure-off", false, "", false, "/srv/web", "/srv/web/de/a.htm", "a.htm", ""},
-      {"file-list-run", false, "", true, "", "/srv/web/de/a.htm", "a.htm", ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    settings.keepWebStructure = c.keepWeb;
-    settings.webRoot = c.webRoot;
-    settings.keepFolderStructure = c.keepFolders;
-    settings.startDirectory = c.start;
-    sink.Clear();
-    auto job = MakeJob();
-    EXPECT_EQ(job.RelativeTarget(c.path), c.expected);
-    EXPECT_EQ(sink.Text(), c.message);
-  }
-}
-
-TEST(BatchPaths, JoinPutsExactlyOneSeparator) {
-  struct Case {
-    const char* folder;
-    const char* rel;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"/sicherung", "seite.htm", "/sicherung/seite.htm"},
-      {"/sicherung//", "//sub/seite.htm", "/sicherung/sub/seite.htm"},
-      {"/", "seite.htm", "/seite.htm"},
-      {"/sicherung", "", "/sicherung"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(JoinPath(c.folder, c.rel), c.expected) << c.folder << " + " << c.rel;
+  EXPECT_EQ(target(true, "/srv/web", true, "/srv/web/de"), "/de/a.htm");
+  EXPECT_EQ(target(true, "/web", false, ""), "/de/a.htm");  // the web root may stand further in
+  EXPECT_EQ(sink.Text(), "");
+  // The web root is compared with letter case; outside it the folder structure applies instead.
+  EXPECT_EQ(target(true, "/srv/Web", true, ""), "a.htm");
+  EXPECT_EQ(sink.Text(),
+            "Das zu optimierende Verzeichnis liegt nicht im aktuellen Web. Die Option 'Webstruktur beibehalten' wird "
+            "ignoriert.\r\n");
 }
 
 // The backup folder is refused wherever it stands in a path and in any letter case, but only
@@ -211,17 +141,32 @@ TEST(BatchPaths, PathIsInFolderOnlyAtFolderBoundaries) {
     bool inside;
   };
   const Case cases[] = {
-      {"/web/alt/a.htm", "/web/alt", true},
       {"/web/alt", "/web/alt", true},
       {"/WEB/Alt/sub/a.htm", "/web/alt/", true},
       {"/spiegel/web/alt/a.htm", "/web/alt", true},
       {"/web/alternativ/a.htm", "/web/alt", false},
       {"/web/alt.htm", "/web/alt", false},
-      {"/web/altalt/alt/a.htm", "/web/alt", false},
       {"/web/a.htm", "", false},
-      {"/web/a.htm", "/", true},
   };
   for (const Case& c : cases) EXPECT_EQ(PathIsInFolder(c.path, c.folder), c.inside) << c.path << " in " << c.folder;
+}
+
+// Refused in any letter case where the mode names the folder; mode 0 and an empty name name none.
+TEST_F(OneFileJobTest, BackupFolderIsRefusedOnlyForANamedFolder) {
+  Write("Sicherung/a.htm", "x");
+  for (const auto& [mode, folder, refused] : {std::tuple{BackupMode::OutputFolder, Path("SICHERUNG"), true},
+                                              {BackupMode::SameFolder, Path("Sicherung"), false},
+                                              {BackupMode::OutputFolder, std::string(), false}}) {
+    settings.backupMode = mode;
+    settings.folder = folder;
+    settings.createBackup = !folder.empty();
+    sink.Clear();
+    EXPECT_EQ(MakeJob().OptimizeFile(Path("Sicherung/a.htm")), refused ? FileOutcome::Skipped : FileOutcome::Optimized)
+        << folder;
+    if (refused) {
+      EXPECT_EQ(sink.Text(), kBackupFolderRefused);
+    }
+  }
 }
 
 TEST_F(OneFileJobTest, FolderCreationFailureIsReportedAndNothingWritten) {
@@ -236,8 +181,6 @@ TEST_F(OneFileJobTest, FolderCreationFailureIsReportedAndNothingWritten) {
   EXPECT_EQ(sink.Text(), "Optimiere: " + Path("web/de/sub/a.htm") +
                              "\r\nFehler beim Erstellen eines Verzeichnisses für die Sicherungskopie: " +
                              SystemErrorText(ENOTDIR) + "\r\n");
-  EXPECT_EQ(Read("web/de/sub/a.htm"), "inhalt");
-
   // With MoveOriginal the file is not optimized at all.
   settings.backupMode = BackupMode::MoveOriginal;
   runs = 0;
@@ -246,191 +189,89 @@ TEST_F(OneFileJobTest, FolderCreationFailureIsReportedAndNothingWritten) {
   EXPECT_EQ(Read("web/de/sub/a.htm"), "inhalt");
 }
 
-TEST_F(OneFileJobTest, ErrorGate) {
-  struct Case {
-    const char* name;
-    std::int8_t allowed;
-    std::int8_t reached;
-    bool written;
-  };
-  const Case cases[] = {
-      {"severe-above-small", 1, 2, false}, {"small-allowed", 1, 1, true}, {"none-allowed-clean", 0, 0, true},
-      {"none-allowed-small", 0, 1, false}, {"all-allowed", 2, 2, true},   {"negative-allowed", -1, 0, false},
-  };
+// A result above the allowed error level is not written (a negative allowance allows nothing);
+// the copy made before the run stays.
+TEST_F(OneFileJobTest, ErrorGateKeepsSourceAndCopy) {
   settings.backupMode = BackupMode::MoveOriginal;
   settings.folder = Path("sicherung");
   fs::create_directory(dir / "sicherung");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string name = std::string(c.name) + ".htm";
+  for (const auto& [allowed, reached] : {std::pair<std::int8_t, std::int8_t>{1, 2}, {-1, 0}}) {
+    const std::string name = "stufe" + std::to_string(allowed) + ".htm";
     Write(name, "quelle");
-    settings.allowedLevel = c.allowed;
-    level = c.reached;
-    auto job = MakeJob();
-    EXPECT_EQ(job.OptimizeFile(Path(name)), c.written ? FileOutcome::Optimized : FileOutcome::Skipped);
-    EXPECT_EQ(Read(name), c.written ? "OPT[quelle]" : "quelle");
-    EXPECT_EQ(Read("sicherung/" + name), "quelle");  // the copy made before the run stays
+    settings.allowedLevel = allowed;
+    level = reached;
+    EXPECT_EQ(MakeJob().OptimizeFile(Path(name)), FileOutcome::Skipped) << name;
+    EXPECT_EQ(Read(name), "quelle");
+    EXPECT_EQ(Read("sicherung/" + name), "quelle");
   }
 }
 
-TEST_F(OneFileJobTest, JobWithoutResultIsNotWritten) {
-  Write("a.htm", "quelle");
-  auto job = MakeJob();
-  job.runJob = [](COptimizeJob& j, const CRunConfig&, IOutputSink&, const std::atomic<bool>&) {
-    j.text = "teilweise";
-    return CJobRunResult{0, 0};
-  };
-  EXPECT_EQ(job.OptimizeFile(Path("a.htm")), FileOutcome::Skipped);
-  EXPECT_EQ(Read("a.htm"), "quelle");
-}
-
-TEST_F(OneFileJobTest, BackupFolderIsRefusedOnlyForANamedFolder) {
-  struct Case {
-    const char* name;
-    bool createBackup;
-    BackupMode mode;
-    std::string folder;
-    bool refused;
-  };
-  const std::string folder = Path("Sicherung");
-  const Case cases[] = {
-      {"mode-1", true, BackupMode::MoveOriginal, folder, true},
-      {"mode-2-other-case", true, BackupMode::OutputFolder, ToUpper(folder), true},
-      {"mode-2-backup-off", false, BackupMode::OutputFolder, folder, true},
-      {"mode-0", true, BackupMode::SameFolder, folder, false},
-      {"empty-folder", false, BackupMode::OutputFolder, "", false},
-  };
-  Write("Sicherung/a.htm", "x");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    settings.createBackup = c.createBackup;
-    settings.backupMode = c.mode;
-    settings.folder = c.folder;
-    settings.backupEnding = ".bak";
-    sink.Clear();
-    auto job = MakeJob();
-    const FileOutcome outcome = job.OptimizeFile(Path("Sicherung/a.htm"));
-    if (c.refused) {
-      EXPECT_EQ(outcome, FileOutcome::Skipped);
-      EXPECT_EQ(sink.Text(),
-                "WARNUNG: Es wurde versucht das Sicherungskopieverzeichnis zu optimieren. Vorgang wurde nicht "
-                "durchgeführt.\r\n");
-    } else {
-      EXPECT_EQ(outcome, FileOutcome::Optimized);
-    }
-  }
-}
-
-TEST_F(OneFileJobTest, UnreadableFilesGiveTheMessageBox) {
-  Write("ordner/x.htm", "x");
+// A missing file and a named pipe (which would block a plain read) are both unreadable.
+TEST_F(OneFileJobTest, UnreadableFilesAreReported) {
   ASSERT_EQ(::mkfifo(Path("pipe.htm").c_str(), 0600), 0);
-  for (const char* rel : {"fehlt.htm", "ordner", "pipe.htm"}) {
-    SCOPED_TRACE(rel);
+  for (const char* rel : {"fehlt.htm", "pipe.htm"}) {
     sink.Clear();
-    auto job = MakeJob();
-    EXPECT_EQ(job.OptimizeFile(Path(rel)), FileOutcome::Skipped);
+    EXPECT_EQ(MakeJob().OptimizeFile(Path(rel)), FileOutcome::Skipped);
     EXPECT_EQ(sink.Text(), "Optimiere: " + Path(rel) + "\r\nKann Datei nicht öffnen.\r\n");
   }
-  std::string boxed;
-  auto job = MakeJob();
-  job.messageBox = [&](std::string_view text, IOutputSink&) { boxed = std::string(text); };
-  sink.Clear();
-  job.OptimizeFile(Path("fehlt.htm"));
-  EXPECT_EQ(boxed, "Kann Datei nicht öffnen.");
-  EXPECT_EQ(sink.Text(), "Optimiere: " + Path("fehlt.htm") + "\r\n");
   EXPECT_EQ(runs, 0);
 }
 
 TEST_F(OneFileJobTest, CancelLeavesTheSourceUntouched) {
-  Write("a.htm", "quelle");
-  cancel = true;
-  auto job = MakeJob();
-  EXPECT_EQ(job.OptimizeFile(Path("a.htm")), FileOutcome::Cancelled);
-  EXPECT_EQ(sink.Text(), "");
-
   // Cancelled while the job runs: its (partial) text is never written and the file not counted.
-  cancel = false;
+  Write("a.htm", "quelle");
   onRun = [this] { cancel = true; };
-  EXPECT_EQ(job.OptimizeFile(Path("a.htm")), FileOutcome::Cancelled);
+  EXPECT_EQ(MakeJob().OptimizeFile(Path("a.htm")), FileOutcome::Cancelled);
   EXPECT_EQ(Read("a.htm"), "quelle");
 }
 
 TEST_F(OneFileJobTest, SymlinkedFileIsWrittenThroughTheLink) {
   Write("echt.htm", "inhalt");
   fs::create_symlink(dir / "echt.htm", dir / "link.htm");
-  auto job = MakeJob();
-  EXPECT_EQ(job.OptimizeFile(Path("link.htm")), FileOutcome::Optimized);
+  EXPECT_EQ(MakeJob().OptimizeFile(Path("link.htm")), FileOutcome::Optimized);
   EXPECT_TRUE(fs::is_symlink(dir / "link.htm"));
   EXPECT_EQ(Read("echt.htm"), "OPT[inhalt]");
   EXPECT_EQ(Read("link.htm.bak"), "inhalt");
 }
 
-// Runs `body` in a child whose file-size limit is `limit` bytes (SIGXFSZ ignored, so writes
-// beyond it fail with EFBIG) and returns the child's messages, passed back through `file`.
-std::string RunWithFileSizeLimit(const fs::path& file, rlim_t limit, const std::function<void(IOutputSink&)>& body) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit rl{limit, limit};
-    ::setrlimit(RLIMIT_FSIZE, &rl);
-    CStringSink sink;
-    body(sink);
-    test::WriteFile(file, sink.Text());
-    ::_exit(0);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return test::ReadFile(file);
-}
-
+// The jobs run in a child whose file-size limit (SIGXFSZ ignored) makes writes beyond 2000
+// bytes fail with EFBIG; its messages come back through a file.
 TEST_F(OneFileJobTest, FailedWritesLeaveEverySourceAsItWas) {
-  // Sources fit below the limit; results (and, for one file, the copy) do not.
-  const std::string small(100, 's');
-  const std::string big(3000, 'b');
+  const std::string small(100, 's'), big(3000, 'b');
   Write("copy-fails.htm", big);
   Write("result-fails.htm", small);
-  Write("output-fails.htm", small);
-  fs::create_directory(dir / "aus");
-  const std::string copyFails = Path("copy-fails.htm");
-  const std::string resultFails = Path("result-fails.htm");
-  const std::string outputFails = Path("output-fails.htm");
-
-  const std::string text = RunWithFileSizeLimit(dir / "meldungen.txt", 2000, [&](IOutputSink& childSink) {
-    BatchSettings s;
-    CRunConfig c;
+  const std::string copyFails = Path("copy-fails.htm"), resultFails = Path("result-fails.htm");
+  if (::fork() == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit rl{2000, 2000};
+    ::setrlimit(RLIMIT_FSIZE, &rl);
+    CStringSink childSink;
     std::atomic<bool> flag{false};
-    auto enlarge = [&](COptimizeJob& j, const CRunConfig&, IOutputSink&, const std::atomic<bool>&) {
+    COneFileJob job(settings, config, childSink, flag);
+    job.runJob = [&](COptimizeJob& j, const CRunConfig&, IOutputSink&, const std::atomic<bool>&) {
       j.text = std::string(5000, 'x');
       return CJobRunResult{1, 0};
     };
-    COneFileJob job(s, c, childSink, flag);
-    job.runJob = enlarge;
     job.OptimizeFile(copyFails);
     job.OptimizeFile(resultFails);
-    BatchSettings out = s;
-    out.backupMode = BackupMode::OutputFolder;
-    out.folder = (dir / "aus").string();
-    COneFileJob outJob(out, c, childSink, flag);
-    outJob.runJob = enlarge;
-    outJob.OptimizeFile(outputFails);
-  });
+    test::WriteFile(dir / "meldungen.txt", childSink.Text());
+    ::_exit(0);
+  }
+  int status = 0;
+  ::wait(&status);
+  const std::string text = Read("meldungen.txt");
 
   EXPECT_EQ(Read("copy-fails.htm"), big);
   EXPECT_EQ(Read("result-fails.htm"), small);
-  EXPECT_EQ(Read("output-fails.htm"), small);
   EXPECT_EQ(Read("result-fails.htm.bak"), small);  // the copy was fine; only the result failed
-  EXPECT_FALSE(Exists("copy-fails.htm.bak"));
-  EXPECT_FALSE(Exists("aus/output-fails.htm"));
+  EXPECT_FALSE(fs::exists(dir / "copy-fails.htm.bak"));
   const std::string reason = SystemErrorText(EFBIG);
   EXPECT_NE(text.find("Fehler beim Schreiben der Datei " + copyFails + ".bak: " + reason + "\r\n"), std::string::npos)
       << text;
   EXPECT_NE(text.find("Fehler beim Schreiben der Datei " + resultFails + ": " + reason + "\r\n"), std::string::npos);
-  EXPECT_NE(text.find("Fehler beim Schreiben der Datei " + Path("aus/output-fails.htm") + ": " + reason + "\r\n"),
-            std::string::npos);
   EXPECT_EQ(text.find("Optimiert"), std::string::npos);
-  // No temporary file is left beside the sources.
   for (const auto& e : fs::directory_iterator(dir.path())) {
-    EXPECT_EQ(e.path().filename().string().find(".trimvale-"), std::string::npos) << e.path();
+    EXPECT_EQ(e.path().filename().string().find(".trimvale-"), std::string::npos) << "temporary file left: " << e;
   }
 }
 

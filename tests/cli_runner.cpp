@@ -9,8 +9,6 @@
 #include <csignal>
 #include <cstdlib>
 
-extern char** environ;
-
 namespace trimvale::test {
 
 std::string CliPath() {
@@ -18,21 +16,15 @@ std::string CliPath() {
   return std::string(TRIMVALE_BINARY_DIR) + "/trimvale-cli";
 }
 
-CChildProcess::CChildProcess(const std::vector<std::string>& argv, const std::string& input,
-                             const std::vector<std::string>& env, int errFd)
+CChildProcess::CChildProcess(const std::vector<std::string>& argv, const std::string& input, int errFd)
     : input_(input) {
   // A child that exits before reading its input must not kill the test with SIGPIPE.
   ::signal(SIGPIPE, SIG_IGN);
   int in[2], out[2], err[2] = {-1, -1};
   if (::pipe(in) || ::pipe(out) || (errFd < 0 && ::pipe(err))) return;
-  std::vector<std::string> envStrings;
-  for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
-  envStrings.insert(envStrings.end(), env.begin(), env.end());
-  std::vector<char*> args, envp;
+  std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  for (auto& e : envStrings) envp.push_back(e.data());
   args.push_back(nullptr);
-  envp.push_back(nullptr);
 
   pid_ = ::fork();
   if (pid_ == 0) {
@@ -42,7 +34,7 @@ CChildProcess::CChildProcess(const std::vector<std::string>& argv, const std::st
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
       if (fd >= 0) ::close(fd);
     }
-    ::execve(args[0], args.data(), envp.data());
+    ::execv(args[0], args.data());
     ::_exit(127);
   }
   ::close(in[0]);
@@ -114,10 +106,10 @@ const CCliResult& CChildProcess::Wait() {
   return result;
 }
 
-CCliResult RunCli(const std::vector<std::string>& args, const std::string& input, const std::vector<std::string>& env) {
+CCliResult RunCli(const std::vector<std::string>& args, const std::string& input) {
   std::vector<std::string> argv{CliPath()};
   argv.insert(argv.end(), args.begin(), args.end());
-  return CChildProcess(argv, input, env).Wait();
+  return CChildProcess(argv, input).Wait();
 }
 
 }  // namespace trimvale::test

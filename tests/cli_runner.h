@@ -19,13 +19,11 @@ struct CCliResult {
 std::string CliPath();
 
 // A child process (argv[0] is the program's path) whose output the test reads while it runs.
-// `input` is fed to its standard input; `env` entries ("NAME=value") join the environment;
-// standard error goes to `errFd` instead of a pipe when one is given. A child still running when
-// the object goes is killed.
+// `input` is fed to its standard input; standard error goes to `errFd` instead of a pipe when one
+// is given. A child still running when the object goes is killed.
 class CChildProcess {
  public:
-  explicit CChildProcess(const std::vector<std::string>& argv, const std::string& input = {},
-                         const std::vector<std::string>& env = {}, int errFd = -1);
+  explicit CChildProcess(const std::vector<std::string>& argv, const std::string& input = {}, int errFd = -1);
   ~CChildProcess();
   CChildProcess(const CChildProcess&) = delete;
   CChildProcess& operator=(const CChildProcess&) = delete;
@@ -48,7 +46,6 @@ class CChildProcess {
 };
 
 // Runs trimvale-cli with `args` to its end.
-CCliResult RunCli(const std::vector<std::string>& args, const std::string& input = {},
-                  const std::vector<std::string>& env = {});
+CCliResult RunCli(const std::vector<std::string>& args, const std::string& input = {});
 
 }  // namespace trimvale::test

@@ -24,15 +24,5 @@ TEST(FileIo, AtomicWriteReplacesContentAndKeepsPermissions) {
   EXPECT_EQ(entries, 1);
 }
 
-TEST(FileIo, FailedWriteLeavesTargetAndReportsReason) {
-  test::CTempDir dir;
-  std::string error;
-  EXPECT_FALSE(WriteFileAtomically((dir / "missing/a.htm").string(), "x", &error));
-  EXPECT_FALSE(error.empty());
-  std::string content;
-  EXPECT_FALSE(ReadWholeFile((dir / "missing.htm").string(), content, &error));
-  EXPECT_FALSE(ReadWholeFile(dir.path().string(), content, &error));
-}
-
 }  // namespace
 }  // namespace trimvale

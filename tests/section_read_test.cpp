@@ -19,14 +19,11 @@ TEST(SectionFile, ReadSectionMatchesReadingEntryByEntry) {
     const char* section;
   };
   const std::vector<CRow> rows = {
-      {"plain", "[p]\r\n1=a\\#1\\#10000000\r\n2=b\\#2\\#01000000\r\n", "p"},
       {"repeated key", "[p]\n1=a\\#1\\#x\n1=b\\#2\\#y\n2=c\n", "p"},
       {"leading zero and blanks", "[p]\n01=a\n 2 = b\\#\\#z\n1=c\n", "p"},
       {"empty entries", "[p]\n1=\n2=b\n3=\n", "p"},
-      {"section name in another case, default section", "[P]\n1=a\n[standard]\n1=s\n", "p"},
       {"default section", "[standard]\n1=s\\#2\\#3\n", ""},
       {"missing section", "[q]\n1=a\n", "p"},
-      {"section without entries", "[p]\n; nur ein Kommentar\n", "p"},
   };
   for (const CRow& row : rows) {
     test::CTempDir dir;

@@ -3,11 +3,9 @@
 #include <unistd.h>
 
 #include <optional>
-#include <set>
 
 #include "rules/file_settings_store.h"
 #include "rules/settings_table.h"
-#include "rules/text_util.h"
 #include "tests/test_util.h"
 
 namespace trimvale {
@@ -17,18 +15,6 @@ using test::CEnvVar;
 using test::CTempDir;
 using test::ReadFile;
 using test::WriteFile;
-
-TEST(SettingsTable, NamesAreUniqueAndFoundWithoutRegardToCase) {
-  std::set<std::string> seen;
-  for (const CSettingDef* def : AllSettings()) {
-    const std::string key = ToLowerAscii(def->section) + "/" + ToLowerAscii(def->name);
-    EXPECT_TRUE(seen.insert(key).second) << "twice in the table: " << key;
-    EXPECT_EQ(FindSetting(def->section, def->name), def);
-    EXPECT_EQ(FindSetting(ToLowerAscii(def->section), ToLowerAscii(def->name)), def) << def->name;
-  }
-  EXPECT_EQ(FindSetting("Einstellungen", "gibt es nicht"), nullptr);
-  EXPECT_EQ(FindSetting("Assistent", "Baumart"), nullptr) << "the section is part of the address";
-}
 
 TEST(SettingsTable, ReadersGetTheirOwnDefaults) {
   CTempDir dir;
@@ -53,40 +39,14 @@ TEST(SettingsTable, ReadersGetTheirOwnDefaults) {
   EXPECT_EQ(ReadSetting(store, setting::kAllowedLevel, SettingReader::Batch), 2);
 }
 
-TEST(FileSettingsStore, NamesIgnoreCaseAndSurviveReopening) {
-  CTempDir dir;
-  const std::string path = (dir / "cfg" / "Trimvale.ini").string();
-  {
-    CFileSettingsStore store(path);
-    ASSERT_TRUE(store.WriteInt("Einstellungen", "Anz Leerzeichen Einschub", 4));
-    ASSERT_TRUE(store.WriteInt("einstellungen", "ANZ LEERZEICHEN EINSCHUB", 3));  // same value
-    ASSERT_TRUE(store.WriteString("Schriftart", "Art", "Lucida Console"));
-    EXPECT_EQ(store.ReadInt("Einstellungen", "Anz leerzeichen einschub", 2), 3);
-  }
-  EXPECT_EQ(ReadFile(path),
-            "[Einstellungen]\r\nAnz Leerzeichen Einschub=3\r\n\r\n[Schriftart]\r\nArt=Lucida Console\r\n");
-  CFileSettingsStore reopened(path);
-  EXPECT_EQ(reopened.ReadInt("EINSTELLUNGEN", "anz leerzeichen einschub", 2), 3);
-  EXPECT_EQ(reopened.ReadString("schriftart", "art", "Courier"), "Lucida Console");
-  EXPECT_EQ(reopened.ReadInt("Schriftart", "Art", -1), -1) << "text is no integer";
-}
-
 TEST(FileSettingsStore, AwkwardStringsSurviveARoundTrip) {
   const std::string values[] = {
-      "",
       " leading blank",
-      "trailing blank ",
       "two\r\nlines",
-      "only\nLF",
       "C:\\Webs\\alt",
-      "a=b",
-      ";not a comment",
       "\"",
-      "\\x41 is no escape",
       "tab\tand\x01\x1f\x7f controls",
-      "Umlaute \xe4\xf6\xfc \xc3\xa4",  // Windows-1252 and UTF-8 bytes alike
       "[Einstellungen]",
-      std::string(5000, 'x') + "\r\n" + std::string(300, ' '),
       std::string("nul\0inside", 10),
   };
   CTempDir dir;
@@ -103,34 +63,13 @@ TEST(FileSettingsStore, AwkwardStringsSurviveARoundTrip) {
   }
 }
 
-TEST(FileSettingsStore, EncodesOnlyWhatNeedsIt) {
-  struct Row {
-    const char* value;
-    const char* stored;
-  } rows[] = {
-      {"Courier", "Courier"},
-      {"/home/anna/web site", "/home/anna/web site"},
-      {"", ""},
-      {"%_vti_cnf;", "\"%_vti_cnf;\""},
-      {" x", "\" x\""},
-      {"a\r\nb", "\"a\\r\\nb\""},
-      {"C:\\x", "\"C:\\\\x\""},
-      {"say \"hi\"", "\"say \\\"hi\\\"\""},
-      {"\x01", "\"\\x01\""},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(EncodeSettingValue(row.value), row.stored) << row.value;
-    EXPECT_EQ(DecodeSettingValue(row.stored), row.value) << row.stored;
-  }
-  // Hand-edited or damaged quoted values are read literally where they make no sense.
+// Hand-edited or damaged quoted values are read literally where they make no sense.
+TEST(FileSettingsStore, DamagedQuotedValuesReadLiterally) {
   struct Decode {
     const char* stored;
     const char* value;
-  } decodes[] = {
-      {"\"abc\"", "abc"},     {"\"abc", "\"abc"},     {"abc\"", "abc\""}, {"\"", "\""},
-      {"\"a\\qb\"", "a\\qb"}, {"\"a\\x4\"", "a\\x4"}, {"\"a\\\"", "a\\"}, {"\"a\\xZZ\"", "a\\xZZ"},
-  };
-  for (const Decode& row : decodes) EXPECT_EQ(DecodeSettingValue(row.stored), row.value) << row.stored;
+  } rows[] = {{"\"abc", "\"abc"}, {"\"", "\""}, {"\"a\\x4\"", "a\\x4"}, {"\"a\\\"", "a\\"}};
+  for (const Decode& row : rows) EXPECT_EQ(DecodeSettingValue(row.stored), row.value) << row.stored;
 }
 
 TEST(FileSettingsStore, DamagedFileGivesDefaults) {
@@ -142,15 +81,9 @@ TEST(FileSettingsStore, DamagedFileGivesDefaults) {
       {"not a number", "[Einstellungen]\nZeilenbreite=abc\n", 70},
       {"number with rest", "[Einstellungen]\nZeilenbreite=80px\n", 70},
       {"beyond 32 bits", "[Einstellungen]\nZeilenbreite=99999999999\n", 70},
-      {"empty", "[Einstellungen]\nZeilenbreite=\n", 70},
       {"blanks around are fine", "[Einstellungen]\r\n  Zeilenbreite =  80  \r\n", 80},
-      {"negative", "[Einstellungen]\nZeilenbreite=-5\n", -5},
-      {"quoted number", "[Einstellungen]\nZeilenbreite=\"90\"\n", 90},
-      {"section never closed", "[Einstellungen\nZeilenbreite=80\n", 70},
-      {"entry before any section", "Zeilenbreite=80\n[Einstellungen]\n", 70},
       {"binary garbage", std::string("\0\xff[\x01]\n=\n\xfe=\xfd\n[", 13), 70},
       {"first section of a name counts", "[Einstellungen]\nZeilenbreite=81\n[einstellungen]\nZeilenbreite=82\n", 81},
-      {"first entry of a name counts", "[Einstellungen]\nzeilenbreite=83\nZeilenbreite=84\n", 83},
   };
   for (const Row& row : rows) {
     CTempDir dir;
@@ -179,8 +112,11 @@ TEST(FileSettingsStore, RefusesNamesThatCannotBeReadBack) {
   struct Row {
     const char* section;
     const char* name;
-  } rows[] = {{"Einstellungen", "a=b"}, {"Einstellungen", ""},   {"Einstellungen", "x\ny"}, {"Ein]", "x"}, {"", "x"},
-              {" Einstellungen", "x"},  {"Einstellungen", ";x"}, {"Einstellungen", "x "}};
+  } rows[] = {{"Einstellungen", "a=b"},
+              {"Einstellungen", "x\ny"},
+              {"Ein]", "x"},
+              {" Einstellungen", "x"},
+              {"Einstellungen", ";x"}};
   for (const Row& row : rows) {
     EXPECT_FALSE(store.WriteString(row.section, row.name, "v")) << row.section << "/" << row.name;
   }
@@ -196,9 +132,6 @@ TEST(FileSettingsStore, UnusableFileIsNeverOverwritten) {
   EXPECT_EQ(folder.ReadInt("Einstellungen", "Zeilenbreite", 70), 70);
   EXPECT_FALSE(folder.WriteInt("Einstellungen", "Zeilenbreite", 90));
   EXPECT_EQ(folder.ReadInt("Einstellungen", "Zeilenbreite", 70), 90) << "memory keeps the value for this run";
-  CFileSettingsStore memoryOnly("");
-  EXPECT_FALSE(memoryOnly.WriteString("Tip", "TimeStamp", "x"));
-  EXPECT_EQ(memoryOnly.ReadString("Tip", "TimeStamp", ""), "x");
 
   if (::geteuid() == 0) return;  // root reads every file
   WriteFile(dir / "locked.ini", "[Einstellungen]\nZeilenbreite=80\n");
@@ -222,7 +155,6 @@ TEST(FileSettingsStore, DefaultPathOrder) {
       {"option first", "/opt/x.ini", "/env/y.ini", "/xdg", "/home/a", "/opt/x.ini"},
       {"then the variable", "", "/env/y.ini", "/xdg", "/home/a", "/env/y.ini"},
       {"then XDG_CONFIG_HOME", "", nullptr, "/xdg/", "/home/a", "/xdg/Harbeck/Trimvale.ini"},
-      {"empty variables count as unset", "", "", "", "/home/a", "/home/a/.config/Harbeck/Trimvale.ini"},
       {"a relative XDG_CONFIG_HOME is ignored", "", nullptr, "rel", "/home/a", "/home/a/.config/Harbeck/Trimvale.ini"},
   };
   for (const Row& row : rows) {
