@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
                                            {"optimize", RegisterOptimize},
                                            {"settings", RegisterSettings},
                                            {"files", RegisterFiles},
-                                           {"dir", RegisterDir}};
+                                           {"dir", RegisterDir},
+                                           {"exclude", RegisterExclude}};
   std::vector<CommandRunner> runners;
   for (const CCommand& command : kCommands) {
     if (argc > 1 && command.name == argv[1]) runners.push_back(command.registerCommand(app));

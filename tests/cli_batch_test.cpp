@@ -304,6 +304,31 @@ TEST_F(CliBatchTest, ControlCharactersInNamesAreEscaped) {
   EXPECT_EQ(result.err.find('\x1b'), std::string::npos);
 }
 
+TEST_F(CliBatchTest, ExcludeCommandEditsTheListDirectoryRunsSkip) {
+  Make("web/a.htm", "<p>a</p>");
+  Make("web/alt/b.htm", "<p>b</p>");
+  auto exclude = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), "exclude");
+    return RunCli(Args(args));
+  };
+  EXPECT_EQ(exclude({"add", S("web/alt")}).status, 0);
+  EXPECT_EQ(exclude({"add", S("web") + "/../web/alt"}).err,
+            "Das Verzeichnis steht bereits in der Liste: " + S("web/alt") + "\n");
+  EXPECT_EQ(exclude({"add", "/srv/andere"}).status, 0);
+  EXPECT_EQ(exclude({"list"}).out, S("web/alt") + "\n/srv/andere\n");
+  auto result = RunCli(Args({"dir", "--subfolders", "--skip-listed-dirs", "1", "--backup", "0", S("web")}));
+  EXPECT_EQ(CountOf(result.err, "Optimiere: "), 1) << result.err;
+  EXPECT_EQ(Read("web/alt/b.htm"), "<p>b</p>");
+  EXPECT_EQ(exclude({"remove", "/srv/andere"}).status, 0);
+  EXPECT_EQ(exclude({"remove", "/srv/andere"}).status, 1);
+  EXPECT_EQ(exclude({"list"}).out, S("web/alt") + "\n");
+  // A damaged list is left as it is: its entries would be lost.
+  test::WriteFile(rules_ / "lst.dat", std::string("\x05\0\0\0", 4));
+  result = exclude({"add", "/srv"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(test::ReadFile(rules_ / "lst.dat"), std::string("\x05\0\0\0", 4));
+}
+
 // On a terminal of 50 columns the progress line is redrawn in place and cut to fit; through a
 // pipe it never appears.
 TEST_F(CliBatchTest, ProgressLineOnlyOnATerminal) {
