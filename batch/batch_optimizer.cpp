@@ -3,6 +3,7 @@
 #include <deque>
 #include <system_error>
 
+#include "batch/batch_paths.h"
 #include "batch/batch_texts.h"
 #include "rules/text_util.h"
 
@@ -17,6 +18,7 @@ struct CBatchOptimizer::CPendingRun {
   std::string directory;
   std::vector<std::string> paths;
   DocumentFunction work;
+  CRunWrites writes;  // what the run has written so far, shared by its file workers
 };
 
 namespace {
@@ -106,7 +108,11 @@ void CBatchOptimizer::WaitUntilIdle() {
 
 void CBatchOptimizer::PrintSummary() {
   std::string text(batch_text::kSummary);
-  text.append(std::to_string(optimizedCount_.load())).append("\r\n\r\n");
+  text.append(std::to_string(optimizedCount_.load())).append("\r\n");
+  // Always after a run over files, so that a reader (or a script) finds the line in every run.
+  if (lastRunWasFiles_.load())
+    text.append(batch_text::kFailedCount).append(std::to_string(failedCount_.load())).append("\r\n");
+  text.append("\r\n");
   sink_.AppendText(text);
   std::lock_guard lock(mutex_);
   startDirectory_.clear();
@@ -163,7 +169,7 @@ RunStart CBatchOptimizer::RunDirectory(CDirectoryRun request) {
   }
   settings.startDirectory = request.directory;
   if (settings.createBackup && settings.backupMode != BackupMode::SameFolder && settings.keepWebStructure &&
-      !Contains(settings.startDirectory, settings.webRoot)) {
+      !PathIsInFolder(settings.startDirectory, settings.webRoot)) {
     settings.keepWebStructure = false;
     sink_.AppendText(batch_text::kNotInWeb);
   }
@@ -174,7 +180,8 @@ RunStart CBatchOptimizer::RunDirectory(CDirectoryRun request) {
   } else {
     LoadDirectoryFilters(store_, programFolder_, filters);
   }
-  if (filters.exclusionListFailed) {
+  // A list the run does not use is no concern of this run, missing or not.
+  if (filters.exclusionListFailed && filters.skipListedDirs) {
     std::string line(batch_text::kExclusionListUnreadable);
     line += "\r\n";
     sink_.AppendText(line);
@@ -204,6 +211,8 @@ RunStart CBatchOptimizer::Hand(std::unique_ptr<CPendingRun> run) {
   if (!workerRunning_ || quit_) return RunStart::NoWorker;
   if (busy_.load()) return RunStart::Busy;
   optimizedCount_.store(0);
+  failedCount_.store(0);
+  withheldCount_.store(0);
   filesDone_.store(0);
   filesFound_.store(0);
   if (run->command == BatchCommand::RunDirectory) startDirectory_ = run->directory;
@@ -229,8 +238,11 @@ void CBatchOptimizer::WorkerLoop() {
     CBatchRunResult result;
     result.command = run->command;
     result.optimizedCount = optimizedCount_.load();
+    result.failedCount = failedCount_.load();
+    result.withheldCount = withheldCount_.load();
     result.cancelled = cancelled;
     lastRunCancelled_.store(result.cancelled);
+    lastRunWasFiles_.store(result.command != BatchCommand::RunDocument);
     if (callbacks_.completed) callbacks_.completed(result);
 
     std::lock_guard lock(mutex_);
@@ -280,10 +292,10 @@ void CBatchOptimizer::RunFiles(CPendingRun& run) {
       }
     } else {
       CWalkOptions options{run.filters, run.settings, run.includeSubfolders, run.extensions, sink_, cancelRequested_};
-      WalkDirectory(run.directory, options, [&](const std::string& path) {
+      failedCount_.fetch_add(WalkDirectory(run.directory, options, [&](const std::string& path) {
         filesFound_.fetch_add(1);
         one(path);
-      });
+      }));
     }
     return;
   }
@@ -315,25 +327,39 @@ void CBatchOptimizer::RunFiles(CPendingRun& run) {
     }
   } else {
     CWalkOptions options{run.filters, run.settings, run.includeSubfolders, run.extensions, sink_, cancelRequested_};
-    WalkDirectory(run.directory, options, [&](const std::string& path) {
+    failedCount_.fetch_add(WalkDirectory(run.directory, options, [&](const std::string& path) {
       filesFound_.fetch_add(1);
       feed(path);
-    });
+    }));
   }
   queue.Close();
   for (std::thread& t : workers) t.join();
 }
 
-void CBatchOptimizer::OptimizeOne(const CPendingRun& run, const std::string& path, bool buffered) {
+void CBatchOptimizer::OptimizeOne(CPendingRun& run, const std::string& path, bool buffered) {
   CStringSink buffer;
   IOutputSink& fileSink = buffered ? static_cast<IOutputSink&>(buffer) : sink_;
   COneFileJob job(run.settings, config_, fileSink, cancelRequested_);
   job.treeTarget = jobs_ == 1 ? treeTarget_ : nullptr;
   job.runJob = callbacks_.runJob;
   job.messageBox = callbacks_.messageBox;
+  job.runWrites = &run.writes;
 
   ReportProgress(path);
-  if (job.OptimizeFile(path) == FileOutcome::Optimized) optimizedCount_.fetch_add(1);
+  switch (job.OptimizeFile(path)) {
+    case FileOutcome::Optimized:
+      optimizedCount_.fetch_add(1);
+      break;
+    case FileOutcome::Failed:
+      failedCount_.fetch_add(1);
+      break;
+    case FileOutcome::Withheld:
+      withheldCount_.fetch_add(1);
+      break;
+    case FileOutcome::Skipped:
+    case FileOutcome::Cancelled:
+      break;
+  }
   if (buffered) {
     const std::string text = buffer.Text();
     if (!text.empty()) sink_.AppendText(text);

@@ -19,7 +19,7 @@
 //   batch.RunFileList(paths, settings);                   // or RunDirectory(CDirectoryRun{...})
 //   batch.WaitUntilIdle();
 //   batch.PrintSummary();
-//   return batch.LastRunCancelled() ? 130 : 0;
+//   return batch.LastRunCancelled() ? 130 : batch.FailedCount() ? 1 : batch.WithheldCount() ? 3 : 0;
 //
 // Paths are handed in as absolute native paths; messages name them as given.
 //
@@ -71,6 +71,8 @@ struct CBatchProgress {
 struct CBatchRunResult {
   BatchCommand command = BatchCommand::RunFileList;
   int optimizedCount = 0;
+  int failedCount = 0;    // files that could not be read or written, folders that could not be listed
+  int withheldCount = 0;  // files whose errors were above the allowed level
   bool cancelled = false;
 };
 
@@ -135,11 +137,14 @@ class CBatchOptimizer {
   bool Busy() const { return busy_.load(); }
   void WaitUntilIdle();
 
-  // "Optimieren beendet. Anzahl optimierter Dateien: N" and an empty line; empties the start
-  // directory, so a later file-list run never sees an earlier directory run's.
+  // "Optimieren beendet. Anzahl optimierter Dateien: N", after a file-list or directory run
+  // "Fehlgeschlagen: M", and an empty line; empties the start directory, so a later file-list
+  // run never sees an earlier directory run's.
   void PrintSummary();
 
   int OptimizedCount() const { return optimizedCount_.load(); }
+  int FailedCount() const { return failedCount_.load(); }
+  int WithheldCount() const { return withheldCount_.load(); }
   bool LastRunCancelled() const { return lastRunCancelled_.load(); }
   std::string StartDirectory() const;
 
@@ -156,7 +161,7 @@ class CBatchOptimizer {
   void WorkerLoop();
   bool Execute(CPendingRun& run);  // true when the run was cancelled
   void RunFiles(CPendingRun& run);
-  void OptimizeOne(const CPendingRun& run, const std::string& path, bool buffered);
+  void OptimizeOne(CPendingRun& run, const std::string& path, bool buffered);
   void ReportProgress(const std::string& file);
   void ShowMessageBox(std::string_view text);
 
@@ -171,7 +176,10 @@ class CBatchOptimizer {
   std::atomic<bool> cancelRequested_{false};  // set by the caller or a signal handler; the worker clears it
   std::atomic<bool> busy_{false};             // set by a run entry, cleared by the worker
   std::atomic<int> optimizedCount_{0};        // files written in the current run
+  std::atomic<int> failedCount_{0};           // see CBatchRunResult
+  std::atomic<int> withheldCount_{0};
   std::atomic<bool> lastRunCancelled_{false};
+  std::atomic<bool> lastRunWasFiles_{false};  // the last run was a file-list or directory run
   std::atomic<int> filesDone_{0};
   std::atomic<int> filesFound_{0};
   std::mutex progressMutex_;  // keeps progress calls one at a time

@@ -1,6 +1,5 @@
 #pragma once
-// Native path helpers of the batch. Paths are byte strings with "/" between folders; nothing
-// here resolves links or touches anything but the named entry.
+// Native path helpers of the batch. Paths are byte strings with "/" between folders.
 
 #include <ctime>
 #include <optional>
@@ -16,11 +15,26 @@ std::string JoinPath(std::string_view folder, std::string_view rel);
 // The part after the last "/" (the whole path when it has none).
 std::string_view FileNamePart(std::string_view path);
 
-// Whether `path` names `folder` or lies below it, compared without regard to ASCII case. The
-// folder may stand anywhere in the path, but it must end where a folder name ends: a backup
-// folder ".../alt" covers ".../alt/a.htm", not ".../alternativ/a.htm". An empty folder covers
-// nothing.
-bool PathIsInFolder(std::string_view path, std::string_view folder);
+// `path` with every symbolic link, "." and ".." resolved, as far as it exists; the part that
+// does not exist yet is appended as written. Two spellings of one place, also through links,
+// give the same text.
+std::string ResolvedPath(const std::string& path);
+
+// The same for the folder of `path`; the last name stays as it is (a linked page keeps its name).
+std::string ResolvedFolderOf(const std::string& path);
+
+// Whether `path` is `folder` or lies below it, both resolved (ResolvedPath) and compared as
+// whole folder names from the front: "/opt" covers "/opt/a.htm", not "/data/opt/a.htm" nor
+// "/optik/a.htm". An empty folder covers nothing.
+bool PathIsInFolder(const std::string& path, const std::string& folder);
+
+// Where a file lies below `folder`: what is left of ResolvedFolderOf(path) after the resolved
+// folder, starting with "/"; nullopt when it does not lie there.
+std::optional<std::string> PathBelowFolder(const std::string& path, const std::string& folder);
+
+// `path` fit to be printed: control characters (also the C1 controls, raw or UTF-8 encoded),
+// with which a file name could rewrite the terminal, are written as \xHH.
+std::string PrintablePath(std::string_view path);
 
 // Whether anything (a file, folder or link, even a dangling one) is at `path`.
 bool PathExists(const std::string& path);

@@ -22,6 +22,13 @@ inline constexpr std::string_view kWriteFailed = "Fehler beim Schreiben der Date
 inline constexpr std::string_view kCancelled = "Vorgang vom Benutzer abgebrochen.\r\n";
 inline constexpr std::string_view kCancelling = "Breche ab...\r\n";
 inline constexpr std::string_view kSummary = "Optimieren beendet. Anzahl optimierter Dateien: ";  // + N + "\r\n\r\n"
+inline constexpr std::string_view kWriteProtected = "Datei ist schreibgeschützt: ";               // + path + "\r\n"
+inline constexpr std::string_view kBackupRenamed = "Sicherungskopie unter neuem Namen gespeichert: ";   // + path
+inline constexpr std::string_view kResultRenamed = "Optimierte Datei unter neuem Namen gespeichert: ";  // + path
+inline constexpr std::string_view kWrittenThisRun =
+    "Datei wurde in diesem Durchgang geschrieben und wird nicht optimiert: ";            // + path + "\r\n"
+inline constexpr std::string_view kCannotListFolder = "Kann Verzeichnis nicht lesen: ";  // + path + "\r\n"
+inline constexpr std::string_view kFailedCount = "Fehlgeschlagen: ";  // + N + "\r\n", after the summary line
 // Shown on the sink and, where a message-box callback is set, in a box as well.
 inline constexpr std::string_view kExclusionListUnreadable =
     "Fehler beim Lesen der Liste der nicht zu optimierenden Verzeichnisse. Diese Option wird ignoriert.";
@@ -31,11 +38,10 @@ inline constexpr std::string_view kInvalidBackupFolder =
 // The settings page's own text for a SameFolder copy without an ending.
 inline constexpr std::string_view kMissingBackupEnding = "Bitte geben Sie eine Dateiendung für die Sicherungskopie an.";
 
+// `text` + the path fit for printing + "\r\n".
+std::string PathLine(std::string_view text, std::string_view path);
+
 // "Fehler beim Schreiben der Datei <path>: <reason>\r\n"
-inline std::string WriteFailed(std::string_view path, std::string_view reason) {
-  std::string text(kWriteFailed);
-  text.append(path).append(": ").append(reason).append("\r\n");
-  return text;
-}
+std::string WriteFailed(std::string_view path, std::string_view reason);
 
 }  // namespace trimvale::batch_text

@@ -88,12 +88,35 @@ bool SkipsDirectory(const DirectoryFilters& filters, const std::string& dir) {
     }
   }
   if (filters.skipListedDirs) {
-    const std::string_view d = WithoutTrailingSeparator(dir);
+    // Compared resolved and as whole folders from the front, so a listed folder is skipped
+    // however the walk reaches it, and a folder that only begins with a listed name is not.
     for (const std::string& entry : filters.excludedDirs) {
-      if (EqualsNoCase(d, WithoutTrailingSeparator(entry))) return true;
+      if (PathIsInFolder(dir, std::string(WithoutTrailingSeparator(entry)))) return true;
     }
   }
   return false;
+}
+
+std::vector<std::string> ParseExtensions(std::string_view list) {
+  std::vector<std::string> endings;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t end = list.find_first_of(";,", start);
+    if (end == std::string_view::npos) end = list.size();
+    std::string_view ending = list.substr(start, end - start);
+    while (!ending.empty() && (ending.front() == ' ' || ending.front() == '\t')) ending.remove_prefix(1);
+    while (!ending.empty() && (ending.back() == ' ' || ending.back() == '\t')) ending.remove_suffix(1);
+    if (!ending.empty() && ending.front() == '.') ending.remove_prefix(1);
+    if (!ending.empty()) endings.push_back(ToLowerAscii(ending));
+    start = end + 1;
+  }
+  return endings;
+}
+
+std::string NormalizeExtensions(std::string_view list) {
+  std::string out;
+  for (const std::string& ending : ParseExtensions(list)) out.append(".").append(ending).append(";");
+  return out;
 }
 
 bool PassesFileFilters(const DirectoryFilters& filters, std::string_view extensions, const std::string& path,
@@ -104,9 +127,11 @@ bool PassesFileFilters(const DirectoryFilters& filters, std::string_view extensi
   }
 
   const std::string m = ToLowerAscii(name);
+  // A name without a dot is its own ending, so a file named "htm" passes ".htm;".
   const auto dot = m.find_last_of('.');
-  const std::string ending = (dot == std::string::npos ? m : m.substr(dot)) + ";";
-  if (!Contains(extensions, ending)) return false;
+  const std::string_view ending = dot == std::string::npos ? std::string_view(m) : std::string_view(m).substr(dot + 1);
+  const std::vector<std::string> endings = ParseExtensions(extensions);
+  if (std::find(endings.begin(), endings.end(), ending) == endings.end()) return false;
 
   if (filters.useFileStrings && !filters.fileStrings.empty()) {
     const auto tokens = SplitTokens(filters.fileStrings);
@@ -130,11 +155,11 @@ struct CDirEntry {
   std::string key;  // the name with ASCII letters upper-cased: the sort key
 };
 
-// The entries of `dir` without "." and "..", sorted; empty when it cannot be listed.
-std::vector<CDirEntry> ListSorted(const std::string& dir) {
+// The entries of `dir` without "." and "..", sorted; nullopt when it cannot be listed.
+std::optional<std::vector<CDirEntry>> ListSorted(const std::string& dir) {
   std::vector<CDirEntry> entries;
   std::unique_ptr<DIR, int (*)(DIR*)> handle(::opendir(dir.c_str()), ::closedir);
-  if (!handle) return entries;
+  if (!handle) return std::nullopt;
   while (const dirent* e = ::readdir(handle.get())) {
     const std::string_view name = e->d_name;
     if (name == "." || name == "..") continue;
@@ -161,10 +186,11 @@ struct CWalkFrame {
 };
 }  // namespace
 
-void WalkDirectory(const std::string& dir, const CWalkOptions& options,
-                   const std::function<void(const std::string& file)>& onFile) {
+int WalkDirectory(const std::string& dir, const CWalkOptions& options,
+                  const std::function<void(const std::string& file)>& onFile) {
   const BatchSettings& settings = options.settings;
   auto cancelled = [&] { return options.cancelRequested.load(std::memory_order_relaxed); };
+  int unreadable = 0;
 
   // Entering a directory: refused below the backup folder (an empty folder names none).
   auto enter = [&](const std::string& d, std::vector<CWalkFrame>& stack) {
@@ -173,13 +199,20 @@ void WalkDirectory(const std::string& dir, const CWalkOptions& options,
       options.sink.AppendText(batch_text::kBackupFolderRefused);
       return;
     }
-    stack.push_back(CWalkFrame{d, ListSorted(d), 0});
+    auto entries = ListSorted(d);
+    if (!entries) {
+      // Pages in it would otherwise be left out without a word, and the run would look complete.
+      options.sink.AppendText(batch_text::PathLine(batch_text::kCannotListFolder, d));
+      ++unreadable;
+      return;
+    }
+    stack.push_back(CWalkFrame{d, std::move(*entries), 0});
   };
 
   std::vector<CWalkFrame> stack;
   enter(dir, stack);
   while (!stack.empty()) {
-    if (cancelled()) return;
+    if (cancelled()) break;
     CWalkFrame& frame = stack.back();
     if (frame.next == frame.entries.size()) {
       stack.pop_back();
@@ -197,6 +230,7 @@ void WalkDirectory(const std::string& dir, const CWalkOptions& options,
       onFile(path);
     }
   }
+  return unreadable;
 }
 
 }  // namespace trimvale

@@ -2,8 +2,9 @@
 // The directory run: walking a start directory depth-first, with the directory filters (strings
 // in the path, the exclusion list) and the file filters (age, ending, strings in the name).
 //
-// Letter case: paths, names and filter strings are compared after lower-casing ASCII letters;
-// the extensions list is the exception and is used as given, against a lower-cased ending.
+// Letter case: names, endings and filter strings are compared after lower-casing ASCII letters.
+// Folders (the backup folder, the exclusion list) are compared resolved, as whole folders from
+// the front of the path, with letter case, as the file system does.
 //
 // Links: a symbolically linked directory is never entered (a link to an ancestor would walk for
 // ever), and a symbolically linked file is passed over as well (it may lead anywhere, also to a
@@ -55,6 +56,12 @@ std::vector<std::string> SplitTokens(std::string_view text);
 // Whether a walk skips the sub-directory at full path `dir` (never asked for the start itself).
 bool SkipsDirectory(const DirectoryFilters& filters, const std::string& dir);
 
+// The endings of an endings list, lower-cased and without their dot: separated by ";" or ",",
+// each with or without a leading dot (".HTM;", "htm,html" and ".htm;.html;" all work).
+std::vector<std::string> ParseExtensions(std::string_view list);
+// The list in the form the directory chooser keeps: ".htm;.html;".
+std::string NormalizeExtensions(std::string_view list);
+
 // Whether the file at `path` named `name` passes the age, ending and name-string tests at `now`.
 bool PassesFileFilters(const DirectoryFilters& filters, std::string_view extensions, const std::string& path,
                        std::string_view name, std::time_t now);
@@ -72,9 +79,10 @@ struct CWalkOptions {
 // Walks `dir` depth-first, taking each directory's entries by name compared ordinally after
 // upper-casing ASCII letters (the order Windows delivers, so runs are repeatable), and calls
 // `onFile` with the full path of every file the filters admit. Uses an explicit stack, so deep
-// trees cannot exhaust the call stack. A directory that cannot be listed yields nothing. After a
-// cancel nothing more is entered or handed on.
-void WalkDirectory(const std::string& dir, const CWalkOptions& options,
-                   const std::function<void(const std::string& file)>& onFile);
+// trees cannot exhaust the call stack. A directory that cannot be listed is reported ("Kann
+// Verzeichnis nicht lesen: PATH"); the number of such directories is returned. After a cancel
+// nothing more is entered or handed on.
+int WalkDirectory(const std::string& dir, const CWalkOptions& options,
+                  const std::function<void(const std::string& file)>& onFile);
 
 }  // namespace trimvale

@@ -1,6 +1,8 @@
 #include "batch/one_file_job.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -28,16 +30,35 @@ void DefaultMessageBox(std::string_view text, IOutputSink& sink) {
   sink.AppendText(line);
 }
 
-std::string InPlaceWriteTarget(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-  // Renaming a new file over a link would replace the link with a plain file and leave the page
-  // it points to unoptimized; write where the link leads instead.
-  char* resolved = ::realpath(path.c_str(), nullptr);
-  if (!resolved) return path;
-  std::string target(resolved);
-  std::free(resolved);
-  return target;
+namespace {
+// `target` with " (n)" before the ending of its file name; a dot in a folder name is no ending,
+// and a name without a dot gets the number at its end.
+std::string NumberedTarget(const std::string& target, long number) {
+  const std::size_t nameStart = target.size() - FileNamePart(target).size();
+  std::size_t dot = target.find_last_of('.');
+  if (dot == std::string::npos || dot <= nameStart) dot = target.size();
+  return target.substr(0, dot) + " (" + std::to_string(number) + ")" + target.substr(dot);
+}
+}  // namespace
+
+std::string CRunWrites::Claim(const std::string& target) {
+  std::lock_guard lock(mutex_);
+  if (claimed_.insert(ResolvedPath(target)).second) return target;
+  for (long number = 2;; ++number) {
+    std::string candidate = NumberedTarget(target, number);
+    if (!PathExists(candidate) && claimed_.insert(ResolvedPath(candidate)).second) return candidate;
+  }
+}
+
+bool CRunWrites::TryClaim(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  return claimed_.insert(ResolvedPath(path)).second;
+}
+
+bool CRunWrites::Written(const std::string& path) const {
+  const std::string resolved = ResolvedPath(path);
+  std::lock_guard lock(mutex_);
+  return claimed_.count(resolved) != 0;
 }
 
 COneFileJob::COneFileJob(const BatchSettings& settings, const CRunConfig& config, IOutputSink& sink,
@@ -52,19 +73,31 @@ FileOutcome COneFileJob::OptimizeFile(const std::string& path) {
     sink_.AppendText(batch_text::kBackupFolderRefused);
     return FileOutcome::Skipped;
   }
+  // Nor a copy or result this run has just written (a list naming a.htm and a.htm.bak): the
+  // only copy of an original would be replaced by optimized text.
+  if (runWrites && runWrites->Written(path)) {
+    sink_.AppendText(batch_text::PathLine(batch_text::kWrittenThisRun, path));
+    return FileOutcome::Skipped;
+  }
 
-  std::string line(batch_text::kOptimizing);
-  line.append(path).append("\r\n");
-  sink_.AppendText(line);
+  sink_.AppendText(batch_text::PathLine(batch_text::kOptimizing, path));
 
   // Only regular files are read: a FIFO or device would block or never end.
   std::string content;
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !ReadWholeFile(path, content)) {
     (messageBox ? messageBox : DefaultMessageBox)(batch_text::kCannotOpen, sink_);
-    return FileOutcome::Skipped;
+    return FileOutcome::Failed;
   }
   const std::size_t oldSize = content.size();
+
+  // A page its owner has protected is not replaced, even where the folder would allow it; it is
+  // checked before any copy is made, so such a page leaves no trace of the run.
+  const bool resultInPlace = !(settings_.createBackup && settings_.backupMode == BackupMode::OutputFolder);
+  if (resultInPlace && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+    sink_.AppendText(batch_text::PathLine(batch_text::kWriteProtected, path));
+    return FileOutcome::Failed;
+  }
 
   // A copy that could not be written leaves the file alone: rewriting the source without its
   // backup would risk the only good version of the page.
@@ -88,17 +121,18 @@ FileOutcome COneFileJob::OptimizeFile(const std::string& path) {
   // After a cancel the job's text may hold only part of the page: never write it.
   if (Cancelled()) return FileOutcome::Cancelled;
   // The job has already said why (level above the allowed one, or an undecodable page).
-  if (run.errorLevel > settings_.allowedLevel || run.result == 0) return FileOutcome::Skipped;
+  if (run.errorLevel > settings_.allowedLevel || run.result == 0) return FileOutcome::Withheld;
 
-  std::string target;
-  if (settings_.createBackup && settings_.backupMode == BackupMode::OutputFolder) {
+  if (resultInPlace) {
+    if (!WriteReported(path, job.text, path)) return FileOutcome::Failed;
+    if (runWrites) runWrites->TryClaim(path);
+  } else {
     const std::string rel = RelativeTarget(path);
     if (!EnsureFolders(rel)) return FileOutcome::Failed;
-    target = JoinPath(settings_.folder, rel);
-  } else {
-    target = InPlaceWriteTarget(path);
+    if (!WriteClaimed(JoinPath(settings_.folder, rel), job.text, path, batch_text::kResultRenamed)) {
+      return FileOutcome::Failed;
+    }
   }
-  if (!WriteReported(target, job.text)) return FileOutcome::Failed;
 
   // The size line follows the write, so a file is only announced as optimized once it is.
   std::string sizes(batch_text::kOldSize);
@@ -108,26 +142,48 @@ FileOutcome COneFileJob::OptimizeFile(const std::string& path) {
   return FileOutcome::Optimized;
 }
 
-bool COneFileJob::WriteReported(const std::string& target, std::string_view bytes) {
+bool COneFileJob::WriteReported(const std::string& target, std::string_view bytes, const std::string& sourcePath) {
   std::string error;
-  if (WriteFileAtomically(target, bytes, &error)) return true;
+  // Copies and results take the original's mode, owner and group: a private page's copy must
+  // not become readable by everyone, nor a page change hands when root optimizes it.
+  if (WriteFileAtomically(target, bytes, &error, sourcePath)) return true;
   sink_.AppendText(batch_text::WriteFailed(target, error));
   return false;
 }
 
+bool COneFileJob::WriteClaimed(const std::string& target, std::string_view bytes, const std::string& sourcePath,
+                               std::string_view renamedText) {
+  const std::string name = runWrites ? runWrites->Claim(target) : target;
+  if (!WriteReported(name, bytes, sourcePath)) return false;
+  if (name != target) sink_.AppendText(batch_text::PathLine(renamedText, name));
+  return true;
+}
+
 bool COneFileJob::WriteBackupCopy(const std::string& target, const std::string& sourcePath, std::string_view bytes) {
+  // The name is claimed before the policy looks at the disk: a copy this run has written (or is
+  // writing) for another page of the same name is never taken for an old copy of this one,
+  // which the policy would replace or keep instead of this page's copy.
+  if (runWrites) {
+    const std::string name = runWrites->Claim(target);
+    if (name != target) {
+      if (!WriteReported(name, bytes, sourcePath)) return false;
+      sink_.AppendText(batch_text::PathLine(batch_text::kBackupRenamed, name));
+      return true;
+    }
+  }
+  auto write = [&](const std::string& name) { return WriteReported(name, bytes, sourcePath); };
   switch (settings_.existingBackupPolicy) {
     case ExistingBackupPolicy::OverwriteIfOlder: {
-      if (!PathExists(target)) return WriteReported(target, bytes);
+      if (!PathExists(target)) return write(target);
       const auto backupTime = LastWriteTime(target);
       const auto sourceTime = LastWriteTime(sourcePath);
       if (!sourceTime) return true;
       // A copy whose time cannot be read is treated as old enough to replace.
-      if (!backupTime || *backupTime + 10 <= *sourceTime) return WriteReported(target, bytes);
+      if (!backupTime || *backupTime + 10 <= *sourceTime) return write(target);
       return true;
     }
     case ExistingBackupPolicy::NumberedName: {
-      if (!PathExists(target)) return WriteReported(target, bytes);
+      if (!PathExists(target)) return write(target);
       // The number goes before the ending of the file name; a dot in a folder name is not an
       // ending, and a name without a dot gets the number at its end.
       const std::size_t nameStart = target.size() - FileNamePart(target).size();
@@ -137,31 +193,29 @@ bool COneFileJob::WriteBackupCopy(const std::string& target, const std::string& 
       const std::string ending = target.substr(dot);
       for (long number = 0; number <= 1000000000L; ++number) {
         std::string candidate = base + std::to_string(number) + ending;
-        if (!PathExists(candidate)) return WriteReported(candidate, bytes);
+        if (!PathExists(candidate) && (!runWrites || runWrites->TryClaim(candidate))) return write(candidate);
       }
       return true;
     }
     case ExistingBackupPolicy::KeepExisting:
       if (PathExists(target)) return true;
-      return WriteReported(target, bytes);
+      return write(target);
     case ExistingBackupPolicy::AlwaysOverwrite:
     default:
-      return WriteReported(target, bytes);
+      return write(target);
   }
 }
 
 std::string COneFileJob::RelativeTarget(const std::string& path) {
+  // Folders are compared resolved and from the front, so a web root or start directory reached
+  // through a link still holds its pages, and a name that merely recurs further in does not.
   if (settings_.keepWebStructure) {
-    // The place below the web root is what follows it. (Counting characters from the end, as
-    // if the root always stood in front, would cut a path that holds it further in.)
-    const auto pos = path.find(settings_.webRoot);
-    if (pos != std::string::npos) return path.substr(pos + settings_.webRoot.size());
+    if (auto below = PathBelowFolder(path, settings_.webRoot)) return *below;
     sink_.AppendText(batch_text::kNotInWeb);
     return std::string(FileNamePart(path));
   }
-  if (settings_.keepFolderStructure && !settings_.startDirectory.empty() &&
-      StartsWith(path, settings_.startDirectory)) {
-    return path.substr(settings_.startDirectory.size());
+  if (settings_.keepFolderStructure && !settings_.startDirectory.empty()) {
+    if (auto below = PathBelowFolder(path, settings_.startDirectory)) return *below;
   }
   return std::string(FileNamePart(path));
 }

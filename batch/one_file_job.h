@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -39,9 +41,29 @@ void DefaultMessageBox(std::string_view text, IOutputSink& sink);
 // How OptimizeFile ended.
 enum class FileOutcome {
   Optimized,  // the result was written; the file counts as optimized
-  Skipped,    // refused, unreadable, or above the allowed level; nothing was written but maybe a copy
+  Skipped,    // refused as the backup folder or as a file of this run; nothing was written
+  Withheld,   // the page's errors were above the allowed level (or it gave no result); maybe a copy
   Cancelled,  // the cancel flag was seen; the source is untouched
-  Failed,     // a folder, copy or result could not be written (reported); the source is untouched
+  Failed,     // unreadable, write-protected, or a folder, copy or result could not be written
+              // (reported); the source is untouched
+};
+
+// The files one run has written (copies and results), shared by all its file workers. Two pages
+// of the same name may be sent to the same place (two index.htm into one backup folder); the
+// later one must never replace what the run wrote for the earlier.
+class CRunWrites {
+ public:
+  // The name to write instead of `target`: `target` itself while this run has not claimed it,
+  // otherwise the first "name (2).ext", "name (3).ext", ... that is neither claimed nor on disk.
+  // The name returned is claimed.
+  std::string Claim(const std::string& target);
+  // Claims `path` itself; false when this run has claimed it before.
+  bool TryClaim(const std::string& path);
+  bool Written(const std::string& path) const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::set<std::string> claimed_;  // resolved paths
 };
 
 class COneFileJob {
@@ -53,6 +75,7 @@ class COneFileJob {
   IParseObserver* treeTarget = nullptr;  // not owned; handed to every optimization job
   RunJobFunction runJob;                 // empty: RunOptimizeJob
   MessageBoxFunction messageBox;         // empty: DefaultMessageBox
+  CRunWrites* runWrites = nullptr;       // not owned; the run's written files; null: no run to share
 
   // Optimizes the file at the full path `path`.
   FileOutcome OptimizeFile(const std::string& path);
@@ -75,16 +98,17 @@ class COneFileJob {
 
  private:
   bool Cancelled() const { return cancelRequested_.load(std::memory_order_relaxed); }
-  bool WriteReported(const std::string& target, std::string_view bytes);
+  // Writes `bytes` to `target` made like `sourcePath`; a failure is reported.
+  bool WriteReported(const std::string& target, std::string_view bytes, const std::string& sourcePath);
+  // As WriteReported, but under a new name when this run has already written `target`; the new
+  // name is reported with `renamedText`.
+  bool WriteClaimed(const std::string& target, std::string_view bytes, const std::string& sourcePath,
+                    std::string_view renamedText);
 
   const BatchSettings& settings_;
   const CRunConfig& config_;
   IOutputSink& sink_;
   const std::atomic<bool>& cancelRequested_;
 };
-
-// The path an in-place result is written to: the file a symbolic link points to (so the link
-// stays a link), otherwise the path itself.
-std::string InPlaceWriteTarget(const std::string& path);
 
 }  // namespace trimvale

@@ -68,7 +68,8 @@ class CConsole : public IOutputSink {
     winsize size{};
     const std::size_t columns =
         ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : std::size_t{80};
-    std::string_view file = progress_.currentFile;
+    const std::string printable = PrintablePath(progress_.currentFile);
+    std::string_view file = printable;
     const std::size_t room = columns > line.size() + 4 ? columns - line.size() - 1 : 0;
     if (file.size() > room) {
       file.remove_prefix(file.size() - (room > 3 ? room - 3 : 0));
@@ -92,9 +93,9 @@ class CConsole : public IOutputSink {
 
 // A filter string as the settings page keeps it: lower-cased, each token ended by ";" (the page
 // appends a missing final one when the field is left).
-std::string FilterString(std::string text, bool lowerCase) {
+std::string FilterString(std::string text) {
   if (!text.empty() && text.back() != ';') text += ';';
-  return lowerCase ? ToLowerAscii(text) : text;
+  return ToLowerAscii(text);
 }
 
 // One flag per batch setting; each one given replaces the stored value for this run only.
@@ -116,9 +117,8 @@ struct CBatchFlags {
     if (webRoot) s.webRoot = *webRoot;
     if (existingBackup) s.existingBackupPolicy = static_cast<ExistingBackupPolicy>(*existingBackup);
     if (allowedLevel) s.allowedLevel = static_cast<std::int8_t>(*allowedLevel);
-    // The folders take part in substring tests against absolute paths ("is this file below the
-    // backup folder?", "is it inside the web?"): a relative or untidy spelling would match the
-    // wrong files, so they are made absolute like the pages themselves.
+    // The folders are compared with the pages' absolute paths ("is this file below the backup
+    // folder?", "is it inside the web?"), so a relative spelling is made absolute like the pages.
     if (!s.folder.empty()) s.folder = AbsolutePath(s.folder);
     if (!s.webRoot.empty()) s.webRoot = AbsolutePath(s.webRoot);
   }
@@ -129,10 +129,10 @@ struct CBatchFlags {
     if (byChanged) f.byChanged = *byChanged != 0;
     if (days) f.days = *days;
     if (skipDirStrings) f.skipDirStrings = *skipDirStrings != 0;
-    if (dirStrings) f.dirStrings = FilterString(*dirStrings, true);
+    if (dirStrings) f.dirStrings = FilterString(*dirStrings);
     if (skipListedDirs) f.skipListedDirs = *skipListedDirs != 0;
     if (useFileStrings) f.useFileStrings = *useFileStrings != 0;
-    if (fileStrings) f.fileStrings = FilterString(*fileStrings, true);
+    if (fileStrings) f.fileStrings = FilterString(*fileStrings);
     if (anyString) f.anyString = *anyString != 0;
     if (onlyMatching) f.onlyMatching = *onlyMatching != 0;
   }
@@ -158,9 +158,6 @@ struct CBatchCommand {
     sigemptyset(&interrupt);
     sigaddset(&interrupt, SIGINT);
     ::pthread_sigmask(SIG_BLOCK, &interrupt, nullptr);
-    // Beyond a file-size limit a write then fails with EFBIG and is reported for that file, instead
-    // of the signal ending the whole run.
-    ::signal(SIGXFSZ, SIG_IGN);
 
     CConsole console(::isatty(STDERR_FILENO) == 1);
     CEnvironment env;
@@ -175,12 +172,14 @@ struct CBatchCommand {
     std::vector<std::string> paths;
     if (isDirectoryRun) {
       run.directory = AbsolutePath(directory);
-      if (!IsDirectory(run.directory)) throw CUsageError{"Bitte wählen Sie ein gültiges Verzeichnis: " + run.directory};
+      if (!IsDirectory(run.directory)) {
+        throw CUsageError{"Bitte wählen Sie ein gültiges Verzeichnis: " + PrintablePath(run.directory)};
+      }
       CDirectoryChoice choice = ReadDirectoryChoice(store);
       choice.directory = run.directory;
       if (subfoldersOn) choice.includeSubfolders = true;
       if (subfoldersOff) choice.includeSubfolders = false;
-      if (extensions) choice.extensions = FilterString(*extensions, false);
+      if (extensions) choice.extensions = NormalizeExtensions(*extensions);
       // As the directory chooser does: the next run starts from what this one chose.
       WriteDirectoryChoice(store, choice);
       run.includeSubfolders = choice.includeSubfolders;
@@ -219,7 +218,9 @@ struct CBatchCommand {
     batch.WaitUntilIdle();
     console.EndProgress();
     batch.PrintSummary();
-    return batch.LastRunCancelled() ? kExitCancelled : kExitOk;
+    if (batch.LastRunCancelled()) return kExitCancelled;
+    if (batch.FailedCount() > 0) return kExitIoError;
+    return batch.WithheldCount() > 0 ? kExitWithheld : kExitOk;
   }
 
   // Waits for Ctrl+C on the calling thread, which has it blocked. On the first one the run is
@@ -333,7 +334,8 @@ CommandRunner RegisterDir(CLI::App& app) {
   CLI::Option* off = sub->add_flag("--no-subfolders", command->subfoldersOff, "Unterordner nicht optimieren");
   on->excludes(off);
   sub->add_option("--extensions", command->extensions,
-                  "Dateiendungen, jede mit ; abgeschlossen (Standard: zuletzt gewählt, sonst .htm;.html;)");
+                  "Dateiendungen, mit ; oder , getrennt, mit oder ohne Punkt (Standard: zuletzt gewählt, sonst "
+                  ".htm;.html;)");
   AddFilterOptions(*sub, *command);
   sub->add_option("DIR", command->directory, "zu optimierendes Verzeichnis")->required();
   return [command, sub]() -> int { return sub->parsed() ? command->Run() : -1; };

@@ -1,5 +1,6 @@
 // `trimvale-cli optimize`: optimizes a whole page like the editor's optimize command.
 
+#include "batch/batch_paths.h"
 #include "cli/commands.h"
 #include "cli/common.h"
 #include "engine/optimize_job.h"
@@ -32,7 +33,8 @@ struct COptimizeCommand {
     COptimizeJob job;
     std::string error;
     if (!ReadInput(file, job.text, error)) {
-      sink.AppendText("Fehler: Die Datei '" + inputName + "' kann nicht gelesen werden: " + error + "\r\n");
+      sink.AppendText("Fehler: Die Datei '" + PrintablePath(inputName) + "' kann nicht gelesen werden: " + error +
+                      "\r\n");
       return kExitIoError;
     }
     job.allowedLevel = static_cast<std::int8_t>(allowedLevel);
@@ -45,9 +47,11 @@ struct COptimizeCommand {
       WriteStdout(job.text);
       return kExitOk;
     }
+    // A linked FILE is written where the link leads, and the link stays (WriteFileAtomically).
     const std::string target = inPlace ? file : outputPath;
     if (!WriteFileAtomically(target, job.text, &error)) {
-      sink.AppendText("Fehler: Die Datei '" + target + "' kann nicht geschrieben werden: " + error + "\r\n");
+      sink.AppendText("Fehler: Die Datei '" + PrintablePath(target) + "' kann nicht geschrieben werden: " + error +
+                      "\r\n");
       return kExitIoError;
     }
     return kExitOk;

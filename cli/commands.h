@@ -3,7 +3,6 @@
 // returns the function that runs it once the command line has been parsed.
 
 #include <CLI/CLI.hpp>
-
 #include <functional>
 
 namespace trimvale::cli {
@@ -15,5 +14,6 @@ CommandRunner RegisterOptimize(CLI::App& app);
 CommandRunner RegisterSettings(CLI::App& app);
 CommandRunner RegisterFiles(CLI::App& app);
 CommandRunner RegisterDir(CLI::App& app);
+CommandRunner RegisterExclude(CLI::App& app);
 
 }  // namespace trimvale::cli

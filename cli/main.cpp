@@ -1,6 +1,7 @@
 // trimvale-cli: the command-line front end of Trimvale.
 
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <string_view>
 #include <vector>
 
@@ -9,6 +10,9 @@
 
 int main(int argc, char** argv) {
   using namespace trimvale::cli;
+  // Beyond a file-size limit a write then fails with EFBIG and is reported, and the temporary
+  // file is removed, instead of the signal ending the program without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
   CLI::App app{"Trimvale: macht von Textverarbeitungen gespeichertes HTML klein und sauber"};
   app.require_subcommand(1);
   // Registering every subcommand with all its options costs a third of the start-up of a run on
@@ -23,7 +27,8 @@ int main(int argc, char** argv) {
                                            {"optimize", RegisterOptimize},
                                            {"settings", RegisterSettings},
                                            {"files", RegisterFiles},
-                                           {"dir", RegisterDir}};
+                                           {"dir", RegisterDir},
+                                           {"exclude", RegisterExclude}};
   std::vector<CommandRunner> runners;
   for (const CCommand& command : kCommands) {
     if (argc > 1 && command.name == argv[1]) runners.push_back(command.registerCommand(app));

@@ -12,12 +12,21 @@ namespace trimvale {
 // to the operating system's text for the reason.
 bool ReadWholeFile(const std::string& path, std::string& out, std::string* error = nullptr);
 
-// Replaces (or creates) `path` with `bytes` atomically. An existing file keeps its permission
-// bits; a new one gets 0666 less the umask. On failure the target is untouched, no temporary
-// file is left behind, and `error` (when given) holds the system's reason.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+// Replaces (or creates) `path` with `bytes` atomically. The bytes go to a short temporary name
+// (".tv" + 8 random letters + ".tmp", made exclusively) in the target's folder, so even a name
+// near the system's length limit can be written. A symbolic link is written through: the file
+// at the end of its chain is replaced, beside itself, and the link stays a link. The new file
+// takes the mode (without set-id bits), owner and group of `likeFile` when given, else of the
+// file it replaces; a new file without either gets 0666 less the umask. Owner and group are
+// kept only where the process may set them. An existing file this user may not write is not
+// replaced (EACCES). On failure the target is untouched, no temporary file is left behind, and
+// `error` (when given) holds the reason (SystemErrorText).
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr,
+                         const std::string& likeFile = {});
 
-// The operating system's text for an errno value, without a line end.
+// The text for an errno value, without a line end: German for the reasons users meet every day
+// (not found, permission denied, disk full, read-only file system, name too long, is a
+// directory, ...), the system's own text for the rest.
 std::string SystemErrorText(int code);
 
 }  // namespace trimvale

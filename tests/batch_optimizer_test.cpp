@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,8 +23,8 @@ using namespace std::chrono_literals;
 
 const std::string kCancelledNote = "Vorgang vom Benutzer abgebrochen.\r\n";
 
-std::string Summary(int n) {
-  return "Optimieren beendet. Anzahl optimierter Dateien: " + std::to_string(n) + "\r\n\r\n";
+std::string Summary(int n, const char* failedLine = "Fehlgeschlagen: 0\r\n") {
+  return "Optimieren beendet. Anzahl optimierter Dateien: " + std::to_string(n) + "\r\n" + failedLine + "\r\n";
 }
 
 // Waits (bounded) until `flag` is set; a simulated job that runs until it is cancelled.
@@ -134,10 +135,62 @@ TEST_F(BatchOptimizerTest, QuitStopsARunningFileWithoutWritingIt) {
 TEST_F(BatchOptimizerTest, DocumentRunCountsOneUnlessCancelled) {
   auto batch = Make();
   Finish(*batch, batch->RunDocument([](IOutputSink& s, const std::atomic<bool>&) { s.AppendText("Dokument\r\n"); }));
-  EXPECT_EQ(sink.Text(), "Dokument\r\n" + Summary(1));
+  EXPECT_EQ(sink.Text(), "Dokument\r\n" + Summary(1, ""));
   sink.Clear();
   Finish(*batch, batch->RunDocument([&](IOutputSink&, const std::atomic<bool>&) { batch->Cancel(); }));
-  EXPECT_EQ(sink.Text(), "Breche ab...\r\n" + kCancelledNote + Summary(0));
+  EXPECT_EQ(sink.Text(), "Breche ab...\r\n" + kCancelledNote + Summary(0, ""));
+}
+
+// Two pages of one name sent to one folder: the later copy or result never replaces the earlier
+// one, whatever the existing-copy policy, also with several workers.
+TEST_F(BatchOptimizerTest, SameNamesInOneRunGetNumberedNames) {
+  struct Case {
+    BackupMode mode;
+    ExistingBackupPolicy policy;
+    int jobs;
+    const char* message;
+  };
+  const Case cases[] = {
+      {BackupMode::MoveOriginal, ExistingBackupPolicy::KeepExisting, 1,
+       "Sicherungskopie unter neuem Namen gespeichert: "},
+      {BackupMode::MoveOriginal, ExistingBackupPolicy::AlwaysOverwrite, 3,
+       "Sicherungskopie unter neuem Namen gespeichert: "},
+      {BackupMode::OutputFolder, ExistingBackupPolicy::OverwriteIfOlder, 2,
+       "Optimierte Datei unter neuem Namen gespeichert: "},
+  };
+  for (const Case& c : cases) {
+    fs::remove_all(dir / "aus");
+    fs::create_directory(dir / "aus");
+    for (const char* f : {"a/index.htm", "b/index.htm", "c/index.htm"}) Make(f, f);
+    BatchSettings settings = ReadBatchSettings(store);
+    settings.backupMode = c.mode;
+    settings.existingBackupPolicy = c.policy;
+    settings.folder = P("aus");
+    sink.Clear();
+    auto batch = Make(c.jobs);
+    Finish(*batch, batch->RunFileList({P("a/index.htm"), P("b/index.htm"), P("c/index.htm")}, settings));
+    const std::string prefix = c.mode == BackupMode::OutputFolder ? "OPT[" : "";
+    const std::string suffix = c.mode == BackupMode::OutputFolder ? "]" : "";
+    std::set<std::string> kept;
+    for (const char* name : {"index.htm", "index (2).htm", "index (3).htm"})
+      kept.insert(Read("aus/" + std::string(name)));
+    EXPECT_EQ(kept, (std::set<std::string>{prefix + "a/index.htm" + suffix, prefix + "b/index.htm" + suffix,
+                                           prefix + "c/index.htm" + suffix}));
+    EXPECT_NE(sink.Text().find(c.message + P("aus/index (3).htm") + "\r\n"), std::string::npos) << sink.Text();
+    EXPECT_TRUE(sink.Text().ends_with(Summary(3))) << sink.Text();
+  }
+}
+
+// A copy the run has written is never optimized in the same run, which would replace the only
+// copy of the original with optimized text.
+TEST_F(BatchOptimizerTest, ACopyWrittenInTheRunIsNotOptimized) {
+  Make("a.htm", "quelle");
+  auto batch = Make();
+  Finish(*batch, batch->RunFileList({P("a.htm"), P("a.htm.bak")}));
+  EXPECT_EQ(Read("a.htm.bak"), "quelle");
+  EXPECT_NE(sink.Text().find("Datei wurde in diesem Durchgang geschrieben und wird nicht optimiert: " + P("a.htm.bak")),
+            std::string::npos)
+      << sink.Text();
 }
 
 // An allowed level beyond 8 bits is clamped, not wrapped round to 0.

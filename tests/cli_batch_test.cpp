@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,7 +23,9 @@ using test::RunCli;
 const std::string kSummaryStart = "Optimieren beendet. Anzahl optimierter Dateien: ";
 const std::string kDone = "Optimiert, alte Grösse";
 
-std::string Summary(int count) { return kSummaryStart + std::to_string(count) + "\n\n"; }
+std::string Summary(int count, int failed = 0) {
+  return kSummaryStart + std::to_string(count) + "\nFehlgeschlagen: " + std::to_string(failed) + "\n\n";
+}
 
 int CountOf(const std::string& text, const std::string& part) {
   int n = 0;
@@ -165,20 +168,20 @@ TEST_F(CliBatchTest, DirRunRebuildsTheTreeAndRemembersTheChooserValues) {
   EXPECT_EQ(Get("Assistent", "Unterordner"), "1\n");
   EXPECT_EQ(Get("Assistent", "Erweiterungen"), ".htm;.html;\n");
 
+  // A missing exclusion list matters only to a run that uses it.
   fs::remove(rules_ / "lst.dat");
-  result = RunCli(Args({"dir", "--no-subfolders", "--extensions", ".htm;.html;", S("web")}));
+  result = RunCli(Args({"dir", "--no-subfolders", "--extensions", "HTM,html", S("web")}));
+  EXPECT_TRUE(result.err.starts_with("Optimiere: " + S("web/a.htm") + "\n")) << result.err;
+  EXPECT_EQ(Get("Assistent", "Erweiterungen"), ".htm;.html;\n");
+  result = RunCli(Args({"dir", "--skip-listed-dirs", "1", S("web")}));
   EXPECT_TRUE(result.err.starts_with(
-      "Fehler beim Lesen der Liste der nicht zu optimierenden Verzeichnisse. Diese Option wird ignoriert.\n"
-      "Optimiere: " +
-      S("web/a.htm") + "\n"))
+      "Fehler beim Lesen der Liste der nicht zu optimierenden Verzeichnisse. Diese Option wird ignoriert.\n"))
       << result.err;
-  EXPECT_TRUE(result.err.ends_with(Summary(1))) << result.err;
 }
 
 TEST_F(CliBatchTest, RefusedSettingsAndUsageErrorsExitWithTwoAndTouchNothing) {
   const std::string page = WordPage(5);
   Make("web/a.htm", page);
-  Make("datei", "");
   const std::string folderMessage = "Bitte wählen Sie einen gültigen Namen für den Ordner für die Sicherungskopie\n";
   struct Case {
     std::string name;
@@ -187,15 +190,12 @@ TEST_F(CliBatchTest, RefusedSettingsAndUsageErrorsExitWithTwoAndTouchNothing) {
   };
   const std::vector<Case> cases = {
       {"mode 1 without folder", {"files", "--backup-mode", "1", S("web/a.htm")}, folderMessage},
-      {"folder is a file", {"dir", "--backup-mode", "2", "--folder", S("datei"), S("web")}, folderMessage},
       {"copy without ending",
        {"files", "--backup-ending", "", S("web/a.htm")},
        "Bitte geben Sie eine Dateiendung für die Sicherungskopie an.\n"},
       {"start directory missing",
        {"dir", S("fehlt")},
        "Fehler: Bitte wählen Sie ein gültiges Verzeichnis: " + S("fehlt") + "\n"},
-      {"start is a file", {"dir", S("web/a.htm")}, ""},
-      {"no files", {"files"}, ""},
   };
   for (const Case& c : cases) {
     auto result = RunCli(Args(c.args));
@@ -218,6 +218,115 @@ TEST_F(CliBatchTest, EachFileIsOptimizedOnceHoweverOftenItIsNamed) {
   EXPECT_EQ(CountOf(result.err, "Optimiere: "), 1) << result.err;
   EXPECT_TRUE(result.err.ends_with(Summary(1)));
   EXPECT_EQ(Read("web/a.htm.bak"), page);  // a second pass would have copied the optimized text over it
+}
+
+// The exit status tells a script what happened: 0 all written, 3 some withheld by the error gate,
+// 1 as soon as one file failed.
+TEST_F(CliBatchTest, ExitStatusSaysWhatHappened) {
+  Make("gut.htm", "<p>gut</p>");
+  Make("fehler.htm", "<p>x</b>");
+  struct Case {
+    std::vector<std::string> files;
+    int status;
+    int failed;
+  };
+  const Case cases[] = {
+      {{"gut.htm"}, 0, 0},
+      {{"gut.htm", "fehler.htm"}, 3, 0},
+      {{"fehlt.htm", "fehler.htm", "gut.htm"}, 1, 1},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"files", "--backup", "0", "--allowed-level", "0"};
+    for (const std::string& f : c.files) args.push_back(S(f));
+    auto result = RunCli(Args(args));
+    EXPECT_EQ(result.status, c.status) << result.err;
+    EXPECT_TRUE(result.err.ends_with(Summary(1, c.failed))) << result.err;
+  }
+  EXPECT_EQ(Read("fehler.htm"), "<p>x</b>");
+}
+
+// Root ignores permissions, so the run is made as nobody. A protected page is left as it is
+// (no copy either), a folder that cannot be listed is named, and both make the run fail.
+TEST_F(CliBatchTest, ProtectedPagesAndUnreadableFoldersFailTheRun) {
+  if (::geteuid() != 0 || ::access("/usr/bin/setpriv", X_OK) != 0) {
+    GTEST_SKIP() << "needs root and setpriv to run as nobody";
+  }
+  const std::string page = WordPage(9);
+  Make("web/offen.htm", page);
+  Make("web/geschuetzt.htm", page);
+  Make("web/zu/c.htm", page);
+  for (const char* rel : {"web/offen.htm", "web/geschuetzt.htm"}) fs::permissions(P(rel), fs::perms::all);
+  fs::permissions(P("web/geschuetzt.htm"), fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions(P("web/zu"), fs::perms::none);
+  for (const fs::path& p : {tmp_.path(), P("web"), rules_, settings_}) {
+    if (fs::exists(p)) fs::permissions(p, fs::perms::all);
+  }
+  std::vector<std::string> argv = ProcessArgs({"dir", "--subfolders", "--skip-listed-dirs", "0", S("web")});
+  argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+  test::CChildProcess child(argv);
+  const test::CCliResult& result = child.Wait();
+  fs::permissions(P("web/zu"), fs::perms::owner_all);
+  EXPECT_EQ(result.status, 1) << result.err;
+  EXPECT_NE(result.err.find("Datei ist schreibgeschützt: " + S("web/geschuetzt.htm") + "\n"), std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find("Kann Verzeichnis nicht lesen: " + S("web/zu") + "\n"), std::string::npos);
+  EXPECT_TRUE(result.err.ends_with(Summary(1, 2))) << result.err;
+  EXPECT_EQ(Read("web/geschuetzt.htm"), page);
+  EXPECT_FALSE(fs::exists(P("web/geschuetzt.htm.bak")));
+  EXPECT_NE(Read("web/offen.htm"), page);
+}
+
+// Under a file-size limit the write fails, is reported in German, and leaves neither a damaged
+// page nor a temporary file.
+TEST_F(CliBatchTest, FileSizeLimitIsReportedNotFatal) {
+  const std::string page = "<p>" + std::string(3000, 'x') + "</p>";
+  Make("seite/gross.htm", page);
+  std::string command = "ulimit -f 1; exec";
+  for (const std::string& arg : ProcessArgs({"optimize", "--in-place", S("seite/gross.htm")})) {
+    command += " '" + arg + "'";
+  }
+  test::CChildProcess child({"/bin/sh", "-c", command});
+  const test::CCliResult& result = child.Wait();
+  EXPECT_EQ(result.status, 1) << result.err;
+  EXPECT_TRUE(result.err.ends_with("Fehler: Die Datei '" + S("seite/gross.htm") +
+                                   "' kann nicht geschrieben werden: Datei zu groß\n"))
+      << result.err;
+  EXPECT_EQ(Read("seite/gross.htm"), page);
+  EXPECT_EQ(Listing("seite"), (std::vector<std::string>{"gross.htm"}));
+}
+
+// A name may carry terminal controls; they are printed escaped.
+TEST_F(CliBatchTest, ControlCharactersInNamesAreEscaped) {
+  Make("a\x1b[2Jb.htm", "<p>x</p>");
+  auto result = RunCli(Args({"files", "--backup", "0", S("a\x1b[2Jb.htm")}));
+  EXPECT_EQ(result.status, 0);
+  EXPECT_NE(result.err.find("Optimiere: " + S("a\\x1B[2Jb.htm") + "\n"), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find('\x1b'), std::string::npos);
+}
+
+TEST_F(CliBatchTest, ExcludeCommandEditsTheListDirectoryRunsSkip) {
+  Make("web/a.htm", "<p>a</p>");
+  Make("web/alt/b.htm", "<p>b</p>");
+  auto exclude = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), "exclude");
+    return RunCli(Args(args));
+  };
+  EXPECT_EQ(exclude({"add", S("web/alt")}).status, 0);
+  EXPECT_EQ(exclude({"add", S("web") + "/../web/alt"}).err,
+            "Das Verzeichnis steht bereits in der Liste: " + S("web/alt") + "\n");
+  EXPECT_EQ(exclude({"add", "/srv/andere"}).status, 0);
+  EXPECT_EQ(exclude({"list"}).out, S("web/alt") + "\n/srv/andere\n");
+  auto result = RunCli(Args({"dir", "--subfolders", "--skip-listed-dirs", "1", "--backup", "0", S("web")}));
+  EXPECT_EQ(CountOf(result.err, "Optimiere: "), 1) << result.err;
+  EXPECT_EQ(Read("web/alt/b.htm"), "<p>b</p>");
+  EXPECT_EQ(exclude({"remove", "/srv/andere"}).status, 0);
+  EXPECT_EQ(exclude({"remove", "/srv/andere"}).status, 1);
+  EXPECT_EQ(exclude({"list"}).out, S("web/alt") + "\n");
+  // A damaged list is left as it is: its entries would be lost.
+  test::WriteFile(rules_ / "lst.dat", std::string("\x05\0\0\0", 4));
+  result = exclude({"add", "/srv"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(test::ReadFile(rules_ / "lst.dat"), std::string("\x05\0\0\0", 4));
 }
 
 // On a terminal of 50 columns the progress line is redrawn in place and cut to fit; through a
@@ -245,7 +354,7 @@ TEST_F(CliBatchTest, ProgressLineOnlyOnATerminal) {
   }
   ::close(master);
   EXPECT_NE(out.find("\r\x1b[K2 von 2 Dateien fertig: ..."), std::string::npos) << out;
-  EXPECT_TRUE(out.ends_with("\r\x1b[K" + kSummaryStart + "2\r\n\r\n")) << out;
+  EXPECT_TRUE(out.ends_with("\r\x1b[K" + kSummaryStart + "2\r\nFehlgeschlagen: 0\r\n\r\n")) << out;
 }
 
 // A run killed in the middle of a large directory leaves each page whole or completely optimized,
