@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace trimvale {
 namespace {
 
@@ -20,6 +23,24 @@ TEST(ChildList, DeepAndWideTreesAreFreedIteratively) {
   for (int i = 0; i < 1'000'000; ++i) cur->children.PushBack(Named(cur, "b"));
   root.reset();
   SUCCEED();
+}
+
+// Names and texts change storage at 16 bytes; every way of setting one keeps its bytes, also
+// when the new value is a part of the old one.
+TEST(CompactString, KeepsEveryLengthAcrossCopiesMovesAndSelfAssignment) {
+  for (const std::string& value :
+       std::vector<std::string>{"", "p", std::string(15, 'a'), std::string(16, 'b'), std::string(5000, 'c') + "d"}) {
+    CCompactString s(value);
+    CCompactString copy(s);
+    CCompactString moved(std::move(copy));
+    copy = moved;  // NOLINT(bugprone-use-after-move): assigning revives it
+    EXPECT_EQ(moved, value);
+    EXPECT_EQ(copy, value);
+    copy = copy.view().substr(value.empty() ? 0 : 1);
+    EXPECT_EQ(copy, value.substr(value.empty() ? 0 : 1));
+    s.Edit([](std::string& text) { text += '\0'; });
+    EXPECT_EQ(s, value + '\0');
+  }
 }
 
 }  // namespace
