@@ -115,7 +115,7 @@ class CLineWriter {
   void Indent(int level) {
     const std::string& unit = ctx_.config.layout.indentUnit;
     if (unit.empty()) return;
-    for (int i = 0; i < level; ++i) out_ += unit;
+    for (int i = std::min(level, kMaxIndentLevel); i > 0; --i) out_ += unit;
   }
 
   // Column of the end of the output on the current line.
