@@ -313,10 +313,6 @@ bool HasOwnBox(const CHtmlNode& node) {
   return paragraphOrDivision && style.rendering;
 }
 
-// Elements directly below the root. Keeping them is the last guard against a page that had
-// content coming out empty: nothing on the top level is ever judged empty.
-bool IsTopLevel(const CHtmlNode& node) { return node.parent && !node.parent->parent; }
-
 class CEmptyTagPass {
  public:
   explicit CEmptyTagPass(const OptimizeOptions& options) : allRule_(!options.automatic && options.emptyTagsAll) {}
@@ -342,8 +338,7 @@ class CEmptyTagPass {
  private:
   // The "auto" rule removes only what renders nothing and does no work.
   static PassResult VerdictOnEmpty(const CHtmlNode& node) {
-    const bool kept =
-        IsTopLevel(node) || IsPageFrame(node) || IsWorkingWhenEmpty(node) || IsAddressable(node) || HasOwnBox(node);
+    const bool kept = IsPageFrame(node) || IsWorkingWhenEmpty(node) || IsAddressable(node) || HasOwnBox(node);
     return kept ? PassResult::Keep : PassResult::Delete;
   }
 
