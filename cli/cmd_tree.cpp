@@ -1,11 +1,16 @@
 // `trimvale-cli tree`: parses a page and prints the parse tree the way the parse-tree window
-// shows it, one line per node, two blanks of indentation per level below the top.
+// shows it, one line per node, two blanks of indentation per level below the top (at most 64
+// levels; a deeper node's line starts with its depth in brackets).
+
+#include <algorithm>
+#include <string>
 
 #include "cli/commands.h"
 #include "cli/common.h"
 #include "engine/charset.h"
 #include "engine/html_node.h"
 #include "engine/parser.h"
+#include "engine/serializer.h"
 
 namespace trimvale::cli {
 
@@ -14,7 +19,11 @@ namespace {
 class CTreePrinter : public IParseObserver {
  public:
   void AddParsedNode(const CHtmlNode& node, int depth) override {
-    std::string line(static_cast<std::size_t>(depth > 1 ? 2 * (depth - 1) : 0), ' ');
+    // Indentation stops at the serializer's deepest level, so a page nested a million deep
+    // prints a line per node, not a square of them; below that, the depth is written out.
+    const int levels = depth > 1 ? depth - 1 : 0;
+    std::string line(static_cast<std::size_t>(2 * std::min(levels, kMaxIndentLevel)), ' ');
+    if (levels > kMaxIndentLevel) line += '[' + std::to_string(depth) + "] ";
     AppendEscaped(line, node.name);
     AppendEscaped(line, node.text);
     line += '\n';

@@ -44,22 +44,35 @@ bool NextAttribute(std::string_view t, std::size_t pos, CAttributeSpan& span) {
   return true;
 }
 
+// ExtractAttribute on the tag rest `t` of a tag named `tagName`.
+int ExtractFromRest(CRunContext& ctx, std::string_view tagName, std::string& t, std::string& target,
+                    std::string_view attributeName);
+
 }  // namespace
 
 int ExtractAttributes(CRunContext& ctx, CHtmlNode& node) {
-  ExtractAttribute(ctx, node, node.cssClass, "class");
-  ExtractAttribute(ctx, node, node.style, "style");
-  ExtractAttribute(ctx, node, node.lang, "lang");
-  // The tag rest usually loses most of its length here; a whole page's nodes would otherwise
-  // keep the attribute bytes twice, once in the new fields and once as spare capacity.
-  if (node.text.capacity() > node.text.size() + 32) node.text.shrink_to_fit();
+  std::string value;
+  if (ExtractAttribute(ctx, node, value, "class")) node.SetCssClass(std::move(value));
+  value.clear();
+  if (ExtractAttribute(ctx, node, value, "style")) node.SetStyle(std::move(value));
+  value.clear();
+  if (ExtractAttribute(ctx, node, value, "lang")) node.SetLang(std::move(value));
   return 1;
 }
 
 int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std::string_view attributeName) {
-  std::string& t = node.text;
-  // Most tags lack most of the three names; one substring search spares the attribute scan.
-  if (t.find(attributeName) == std::string::npos) return 0;
+  // Most tags lack most of the three names; one substring search spares the attribute scan and
+  // the copy of the rest.
+  if (node.text.find(attributeName) == std::string::npos) return 0;
+  int taken = 0;
+  node.text.Edit([&](std::string& t) { taken = ExtractFromRest(ctx, node.name, t, target, attributeName); });
+  return taken;
+}
+
+namespace {
+
+int ExtractFromRest(CRunContext& ctx, std::string_view tagName, std::string& t, std::string& target,
+                    std::string_view attributeName) {
   const std::size_t length = t.size();
   auto at = [&t](std::size_t i) { return i < t.size() ? t[i] : '\0'; };
 
@@ -73,7 +86,7 @@ int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std
     while (j < length && t[j] == ' ') {
       ++j;
       if (j + 1 == length) {
-        parse::Report(ctx, parse::ParseMessage::kAttributeWithoutEquals, {node.name, attributeName});
+        parse::Report(ctx, parse::ParseMessage::kAttributeWithoutEquals, {tagName, attributeName});
         return 0;
       }
     }
@@ -82,7 +95,7 @@ int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std
     while (at(k) == ' ') {
       ++k;
       if (k + 1 == length) {
-        parse::Report(ctx, parse::ParseMessage::kAttributeWithoutValue, {node.name, attributeName});
+        parse::Report(ctx, parse::ParseMessage::kAttributeWithoutValue, {tagName, attributeName});
         return 0;
       }
     }
@@ -106,5 +119,7 @@ int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std
   }
   return 0;
 }
+
+}  // namespace
 
 }  // namespace trimvale

@@ -87,18 +87,16 @@ struct CVisit {
 };
 
 struct CWalkFrame {
-  CHtmlNode* node;        // the node whose children are being walked
-  CHtmlNode* next;        // the child to visit next (the noted position)
-  std::int32_t position;  // index of `next` in the child list
-  bool inRawText;         // `node` is, or lies inside, a script or style element
+  CHtmlNode* node;  // the node whose children are being walked
+  CHtmlNode* next;  // the child to visit next (the noted position)
+  bool inRawText;   // `node` is, or lies inside, a script or style element
 };
 
 // Walks the tree below `start` in the order of a recursive walk: a node is treated first
 // (`pass.Enter`, which may answer at once), then its children are walked, then it answers
 // (`pass.Leave`). Verdicts are carried out on the holder's list: a deleted child goes with its
 // subtree, a dissolved child's children take its place and are visited next, and a split
-// moves the rest of a b or strong element into a copy of it. The holder's `passState` holds the
-// position of the child being visited. Once the run is cancelled every visit answers Keep.
+// moves the rest of a b or strong element into a copy of it. Once the run is cancelled every visit answers Keep.
 template <class TPass>
 class CTreeWalk {
  public:
@@ -130,7 +128,6 @@ class CTreeWalk {
         continue;
       }
       CHtmlNode& child = *top.next;
-      top.node->passState = top.position;
       top.next = child.NextSibling();
       const bool childInRaw = top.inRawText;
       CVisit childVisit{top.node, HolderOf(stack_.size() - 1), childInRaw};
@@ -145,7 +142,7 @@ class CTreeWalk {
 
  private:
   void Push(CHtmlNode& node, bool holderInRaw) {
-    stack_.push_back({&node, node.children.front(), 0, holderInRaw || IsStyleElement(&node) || IsScriptElement(&node)});
+    stack_.push_back({&node, node.children.front(), holderInRaw || IsStyleElement(&node) || IsScriptElement(&node)});
   }
 
   // White space stands after `node` in `holder`: on the next sibling, or at the holder's end.
@@ -167,7 +164,6 @@ class CTreeWalk {
     CHtmlNode& holder = *frame.node;
     switch (verdict) {
       case PassResult::Keep:
-        ++frame.position;
         break;
       case PassResult::Delete:
         // The white space around a node that goes still separates what stood on either side,
@@ -208,10 +204,7 @@ class CTreeWalk {
   PassResult SplitHolderAt(CHtmlNode& split) {
     CHtmlNode& n = *stack_.back().node;
     CHtmlNode* p = HolderOf(stack_.size() - 1);
-    if (!p) {
-      ++stack_.back().position;  // a lone start node cannot be split: the child just stays
-      return PassResult::Keep;
-    }
+    if (!p) return PassResult::Keep;  // a lone start node cannot be split: the child just stays
     CHtmlNode* rest = split.NextSibling();
     auto copy = MakeNode(p);
     copy->name = n.name;
@@ -224,7 +217,6 @@ class CTreeWalk {
     if (rest) n.children.MoveTailTo(rest, m->children, m);
     stack_.pop_back();
     if (stack_.empty()) return PassResult::Keep;
-    stack_.back().position += 2;  // S and M now stand between N and the next child to visit
     return Carry(n, PassResult::Keep);
   }
 
@@ -312,18 +304,14 @@ CStyleFacts ReadStyle(std::string_view style) {
 // not vanish with its content: they collapse with its neighbours' and can widen the gap between
 // them, so a p or div whose class or style may set margins stays.
 bool HasOwnBox(const CHtmlNode& node) {
-  const CStyleFacts style = ReadStyle(AttributeValue(node, node.style, "style"));
+  const CStyleFacts style = ReadStyle(AttributeValue(node, node.Style(), "style"));
   if (style.box) return true;
   if (IsInlineFormatting(node)) return false;
-  if (!AttributeValue(node, node.cssClass, "class").empty()) return true;
+  if (!AttributeValue(node, node.CssClass(), "class").empty()) return true;
   const bool paragraphOrDivision = node.kind == TagKind::P || node.kind == TagKind::Div ||
                                    EqualsNoCase(node.name, "p") || EqualsNoCase(node.name, "div");
   return paragraphOrDivision && style.rendering;
 }
-
-// Elements directly below the root. Keeping them is the last guard against a page that had
-// content coming out empty: nothing on the top level is ever judged empty.
-bool IsTopLevel(const CHtmlNode& node) { return node.parent && !node.parent->parent; }
 
 class CEmptyTagPass {
  public:
@@ -350,8 +338,7 @@ class CEmptyTagPass {
  private:
   // The "auto" rule removes only what renders nothing and does no work.
   static PassResult VerdictOnEmpty(const CHtmlNode& node) {
-    const bool kept =
-        IsTopLevel(node) || IsPageFrame(node) || IsWorkingWhenEmpty(node) || IsAddressable(node) || HasOwnBox(node);
+    const bool kept = IsPageFrame(node) || IsWorkingWhenEmpty(node) || IsAddressable(node) || HasOwnBox(node);
     return kept ? PassResult::Keep : PassResult::Delete;
   }
 
@@ -396,7 +383,7 @@ class CWordMarkupPass {
     }
     // Entities are not read inside scripts and style sheets: converting there would change them.
     if (options_.specialChars && node.kind == TagKind::Text && !visit.inRawText) {
-      ConvertSpecialChars(node.text, encoding_);
+      node.text.Edit([&](std::string& text) { ConvertSpecialChars(text, encoding_); });
     }
     if (node.kind == TagKind::Comment && DeletesComment(node, visit)) return PassResult::Delete;
     return std::nullopt;
@@ -448,12 +435,15 @@ class CFormattingPass {
       return PassResult::Dissolve;
     }
     if (unneeded && node.kind != TagKind::Text && node.kind != TagKind::Comment) {
-      RemoveEveryDeclaration(node.style, "mso-", LeadingBlanks::Keep);
-      if (!node.style.empty() && node.style.front() == ' ') node.style.erase(0, 1);
+      if (!node.Style().empty()) {
+        std::string& style = node.EditableStyle();
+        RemoveEveryDeclaration(style, "mso-", LeadingBlanks::Keep);
+        if (!style.empty() && style.front() == ' ') style.erase(0, 1);
+      }
     }
     if (!options_.automatic && options_.deleteAllStyles) {
-      node.cssClass.clear();
-      node.style.clear();
+      node.SetCssClass({});
+      node.SetStyle({});
       if ((node.kind == TagKind::Span || node.kind == TagKind::Div) && node.WithoutAttributes()) {
         return PassResult::Dissolve;
       }
@@ -467,11 +457,11 @@ class CFormattingPass {
   // element's own tag rest is cleaned as well.
   static void CleanStyleSheetOf(CHtmlNode& node, const CVisit& visit) {
     if (IsStyleElement(&node)) {
-      CleanStyleSheet(node.text, StyleSheetHolder::TagRest);
+      node.text.Edit([](std::string& text) { CleanStyleSheet(text, StyleSheetHolder::TagRest); });
     } else if (IsStyleElement(visit.holder) && node.kind == TagKind::Comment) {
-      CleanStyleSheet(node.text, StyleSheetHolder::Comment);
+      node.text.Edit([](std::string& text) { CleanStyleSheet(text, StyleSheetHolder::Comment); });
     } else if (IsStyleElement(visit.holder) && node.kind == TagKind::Text) {
-      CleanStyleSheet(node.text, StyleSheetHolder::Text);
+      node.text.Edit([](std::string& text) { CleanStyleSheet(text, StyleSheetHolder::Text); });
     }
   }
 
@@ -484,26 +474,29 @@ class CFormattingPass {
     }
     if (node.kind != TagKind::Span) return std::nullopt;
     if (node.isBare) return PassResult::Dissolve;
-    RemoveEveryDeclaration(node.style, "mso-", LeadingBlanks::DropAll);
-    node.lang.clear();
+    // Edits of an absent style change nothing, so they may go to a scratch string.
+    std::string noStyle;
+    std::string& style = node.Style().empty() ? noStyle : node.EditableStyle();
+    RemoveEveryDeclaration(style, "mso-", LeadingBlanks::DropAll);
+    node.SetLang({});
     if (node.WithoutAttributes()) return PassResult::Dissolve;
     // A span that only undoes the bold of its b or strong holder: the holder is split around it.
     constexpr std::string_view kNotBold = "font-weight:normal";
-    if (IsBoldElement(visit.holder) && Contains(node.style, kNotBold)) {
-      RemoveDeclaration(node.style, kNotBold);
+    if (IsBoldElement(visit.holder) && Contains(style, kNotBold)) {
+      RemoveDeclaration(style, kNotBold);
       if (node.WithoutAttributes()) node.isBare = true;
       return PassResult::SplitParent;
     }
     if (visit.holder && visit.holder->children.size() == 1 && IsBoldElement(visit.grandHolder) &&
-        Contains(node.style, kNotBold)) {
-      RemoveDeclaration(node.style, kNotBold);
+        Contains(style, kNotBold)) {
+      RemoveDeclaration(style, kNotBold);
       if (node.WithoutAttributes()) node.isBare = true;
       return PassResult::SplitGrandparent;
     }
     // Font and colour of blanks show nothing.
     if (HasOnlyBlankText(node)) {
-      RemoveEveryDeclaration(node.style, "font", LeadingBlanks::DropOne);
-      RemoveEveryDeclaration(node.style, "color", LeadingBlanks::DropOne);
+      RemoveEveryDeclaration(style, "font", LeadingBlanks::DropOne);
+      RemoveEveryDeclaration(style, "color", LeadingBlanks::DropOne);
       if (node.WithoutAttributes()) return PassResult::Dissolve;
     }
     return std::nullopt;
@@ -515,11 +508,11 @@ class CFormattingPass {
 class CTagRulePass {
  public:
   std::optional<PassResult> Enter(CHtmlNode& node, const CVisit&) {
-    const CTagRule* rule = node.rule;
+    const CTagRule* rule = node.Rule();
     if (!rule) return std::nullopt;
     if (rule->deleteTag) return rule->moveSubtags ? PassResult::Dissolve : PassResult::Delete;
-    if (rule->deleteClass) node.cssClass.clear();
-    if (rule->deleteStyle) node.style.clear();
+    if (rule->deleteClass) node.SetCssClass({});
+    if (rule->deleteStyle) node.SetStyle({});
     if (rule->deleteRest) node.text.clear();
     // A rule without a replacement name keeps the name: a tag with no name cannot be written.
     if (rule->replace && !rule->replacement.empty()) node.name = rule->replacement;

@@ -2,10 +2,16 @@
 // One node of a parsed page: an element, a text run, a comment, or xmp/plaintext content.
 // A node owns its children through CChildList; `parent` never owns. Trees of any depth and
 // breadth are built, walked and destroyed without recursion.
+//
+// A page of many tiny elements holds one node for every few bytes of input, so the node is kept
+// small: names and texts live in 16-byte strings that hold up to 15 bytes in place, and the
+// attribute values and profile rule that most nodes lack live in a side record made on first use.
 
 #include <cstdint>
+#include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "rules/optimize_options.h"
 #include "rules/tag_layout.h"
@@ -13,6 +19,77 @@
 namespace trimvale {
 
 struct CHtmlNode;
+
+// A string of 16 bytes: up to 15 bytes in place, longer ones on the heap at their exact size.
+// Names and texts are assigned whole and rarely edited, so there is no spare capacity to keep.
+class CCompactString {
+ public:
+  CCompactString() noexcept { SetInline(0); }
+  CCompactString(std::string_view s) { Init(s); }    // NOLINT(google-explicit-constructor)
+  CCompactString(const char* s) { Init(s); }         // NOLINT(google-explicit-constructor)
+  CCompactString(const std::string& s) { Init(s); }  // NOLINT(google-explicit-constructor)
+  CCompactString(const CCompactString& other) { Init(other.view()); }
+  CCompactString(CCompactString&& other) noexcept;
+  CCompactString& operator=(const CCompactString& other);
+  CCompactString& operator=(CCompactString&& other) noexcept;
+  CCompactString& operator=(std::string_view s) { return assign(s); }
+  CCompactString& operator=(const char* s) { return assign(s); }
+  CCompactString& operator=(const std::string& s) { return assign(s); }
+  ~CCompactString() { Release(); }
+
+  CCompactString& assign(std::string_view s);
+  CCompactString& assign(std::size_t count, char c) { return assign(std::string(count, c)); }
+  void clear() { assign(std::string_view()); }
+
+  bool empty() const { return size() == 0; }
+  std::size_t size() const { return OnHeap() ? HeapSize() : bytes_[kTag]; }
+  const char* data() const { return OnHeap() ? HeapData() : bytes_; }
+  const char* begin() const { return data(); }
+  const char* end() const { return data() + size(); }
+  char front() const { return data()[0]; }
+  char back() const { return data()[size() - 1]; }
+  char operator[](std::size_t i) const { return data()[i]; }
+  std::string_view view() const { return {data(), size()}; }
+  std::string str() const { return std::string(view()); }
+  operator std::string_view() const { return view(); }  // NOLINT(google-explicit-constructor)
+
+  std::size_t find(char c, std::size_t pos = 0) const { return view().find(c, pos); }
+  std::size_t find(std::string_view s, std::size_t pos = 0) const { return view().find(s, pos); }
+
+  // Edits the value as a std::string: `edit(std::string&)` gets a copy, which is stored back.
+  template <class TEdit>
+  void Edit(TEdit&& edit) {
+    std::string value(view());
+    edit(value);
+    assign(value);
+  }
+
+  friend bool operator==(const CCompactString& a, const CCompactString& b) { return a.view() == b.view(); }
+  friend bool operator==(const CCompactString& a, std::string_view b) { return a.view() == b; }
+  friend bool operator==(const CCompactString& a, const char* b) { return a.view() == b; }
+  friend bool operator==(const CCompactString& a, const std::string& b) { return a.view() == b; }
+  friend std::string operator+(std::string a, const CCompactString& b) { return a.append(b.view()); }
+  friend std::string operator+(const char* a, const CCompactString& b) { return std::string(a).append(b.view()); }
+  friend std::string operator+(const CCompactString& a, std::string_view b) { return a.str().append(b); }
+  friend std::string operator+(const CCompactString& a, char b) { return a.str() + b; }
+  friend std::ostream& operator<<(std::ostream& out, const CCompactString& s);
+
+ private:
+  static constexpr std::size_t kTag = 15;  // byte holding the in-place size or kOnHeap
+  static constexpr unsigned char kOnHeap = 0xFF;
+  static constexpr std::size_t kMaxInline = 15;
+
+  bool OnHeap() const { return static_cast<unsigned char>(bytes_[kTag]) == kOnHeap; }
+  std::size_t HeapSize() const;
+  const char* HeapData() const;
+  void SetInline(std::size_t size) { bytes_[kTag] = static_cast<char>(size); }
+  void Init(std::string_view s);
+  void Release() noexcept;
+
+  // In place: the characters from byte 0, their count in byte 15. On the heap: the owned
+  // buffer's address in bytes 0-7, its size in bytes 8-11, kOnHeap in byte 15.
+  alignas(8) char bytes_[16];
+};
 
 // Owning, doubly linked list of child nodes, threaded through the children's sibling links.
 // Insertion, removal and moving a range are O(1) per node moved, so passes that dissolve or
@@ -52,46 +129,68 @@ class CChildList {
  private:
   CHtmlNode* head_ = nullptr;  // owned (the whole chain is)
   CHtmlNode* tail_ = nullptr;
-  std::size_t count_ = 0;
+  std::uint32_t count_ = 0;  // a page has fewer than 2^31 bytes, so fewer nodes
+};
+
+// What few nodes carry: the three attribute values the serializer writes itself, and the
+// profile's rule for the node's name.
+struct CNodeExtras {
+  std::string cssClass;  // value of class, as written
+  std::string style;     // value of style, without quotes
+  std::string lang;      // value of lang, without quotes
+  // Attached while parsing when a profile is in use; not owned (the run's rule list outlives
+  // the tree). Null: no rule, every rule flag false.
+  const CTagRule* rule = nullptr;
 };
 
 struct CHtmlNode {
-  std::string name;            // tag name as written; "!--" for comments; empty for text
-  CHtmlNode* parent = nullptr;  // not owned; null only for a job's root
+  CCompactString name;  // tag name as written; "!--" for comments; empty for text
   // Text run; rest of the tag after class/style/lang are taken out; comment content ending
   // with "--"; raw xmp or plaintext content.
-  std::string text;
-  // The profile's rule for this name, attached while parsing when a profile is in use; not
-  // owned (the run's rule list outlives the tree). Null: no rule, every rule flag false.
-  const CTagRule* rule = nullptr;
-  std::string lang;      // value of lang, without quotes
-  std::string style;     // value of style, without quotes
-  std::string cssClass;  // value of class, as written
-  CChildList children;
+  CCompactString text;
+  CHtmlNode* parent = nullptr;  // not owned; null only for a job's root
+  // The children come right before the small fields: those take the list's spare tail bytes.
+  [[no_unique_address]] CChildList children;
 
-  std::int32_t passState = 0;  // used by the clean-up passes only while they walk children
-  TagKind kind = TagKind::Other;
+  TagKind kind : 8 = TagKind::Other;  // every kind fits in a byte
   std::uint8_t layoutBits = 0;
   std::uint8_t endTagKind = kEndTagRequired;
-  bool endMatched = false;  // an end-tag node that closed the innermost open element
-  bool isBare = true;       // never received non-empty text; passes set it again on bare spans
-  bool isEndTag = false;
-  bool skip = false;        // to be dropped by its creator
+  bool isBare : 1 = true;  // never received non-empty text; passes set it again on bare spans
+  bool isEndTag : 1 = false;
+  bool skip : 1 = false;  // to be dropped by its creator
   // White space of the page that produced no node of its own: a blank-only run (or a line break
   // folded away at a run's start) right before this node, or right before this element's end.
   // Between words and inline tags it renders as a space, so the serializer writes one there.
-  bool spaceBefore = false;
-  bool spaceAtEnd = false;
+  bool spaceBefore : 1 = false;
+  bool spaceAtEnd : 1 = false;
 
   CHtmlNode* NextSibling() const { return next_; }
   CHtmlNode* PrevSibling() const { return prev_; }
 
+  const std::string& CssClass() const { return extras_ ? extras_->cssClass : Empty(); }
+  const std::string& Style() const { return extras_ ? extras_->style : Empty(); }
+  const std::string& Lang() const { return extras_ ? extras_->lang : Empty(); }
+  const CTagRule* Rule() const { return extras_ ? extras_->rule : nullptr; }
+  // Setting an empty value or no rule makes no side record.
+  void SetCssClass(std::string value);
+  void SetStyle(std::string value);
+  void SetLang(std::string value);
+  void SetRule(const CTagRule* rule);
+  // For editing in place; only called on a value that is not empty, so the record exists.
+  std::string& EditableStyle() { return Extras().style; }
+
   // True when style, class, lang and the rest of the tag are all empty.
-  bool WithoutAttributes() const { return style.empty() && cssClass.empty() && text.empty() && lang.empty(); }
+  bool WithoutAttributes() const {
+    return text.empty() && (!extras_ || (extras_->style.empty() && extras_->cssClass.empty() && extras_->lang.empty()));
+  }
 
  private:
   friend class CChildList;
-  CHtmlNode* prev_ = nullptr;  // sibling links, maintained by the owning CChildList
+  static const std::string& Empty();
+  CNodeExtras& Extras();
+
+  std::unique_ptr<CNodeExtras> extras_;  // owned; null while the node has none of them
+  CHtmlNode* prev_ = nullptr;            // sibling links, maintained by the owning CChildList
   CHtmlNode* next_ = nullptr;
 };
 

@@ -1,5 +1,8 @@
 #include "engine/optimize_job.h"
 
+#include <string>
+#include <vector>
+
 #include "engine/charset.h"
 #include "engine/cleanup_passes.h"
 #include "engine/messages.h"
@@ -47,6 +50,9 @@ int COptimizeJob::Run(const CRunConfig& config, IOutputSink& sink, const std::at
 
   const bool parsedAny = ParseDocument(ctx, *root, input);
   errorLevel_ = ctx.errorLevel;
+  // The tag stack is empty now but keeps the room it had at the deepest point of the page, as
+  // much as the tree's nodes themselves on a page nested all the way down.
+  std::vector<std::string>().swap(ctx.tagStack);
 
   if (!parsedAny) {
     root->children.Clear();

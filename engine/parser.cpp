@@ -71,7 +71,7 @@ int CParser::Enter(CHtmlNode& node, int depth) {
   } else if (EqualsNoCase(node.name, "!--[if")) {
     Push("![endif]--");
   } else {
-    Push(node.name);
+    Push(node.name.str());
   }
   return kDescend;
 }

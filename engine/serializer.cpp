@@ -69,7 +69,7 @@ bool DeclaresKeptWhiteSpace(std::string_view style) {
 // comes out the same.
 bool KeepsContentAsItStands(const CHtmlNode& node) {
   static constexpr std::array<std::string_view, 3> kNames = {"pre", "script", "textarea"};
-  return IsElement(node) && (NameIsOneOf(node.name, kNames) || DeclaresKeptWhiteSpace(node.style));
+  return IsElement(node) && (NameIsOneOf(node.name, kNames) || DeclaresKeptWhiteSpace(node.Style()));
 }
 
 // Elements at whose edges white space never shows: block boxes, table structure, line breaks and
@@ -115,7 +115,7 @@ class CLineWriter {
   void Indent(int level) {
     const std::string& unit = ctx_.config.layout.indentUnit;
     if (unit.empty()) return;
-    for (int i = 0; i < level; ++i) out_ += unit;
+    for (int i = std::min(level, kMaxIndentLevel); i > 0; --i) out_ += unit;
   }
 
   // Column of the end of the output on the current line.
@@ -575,17 +575,17 @@ void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text,
 }
 
 void AppendAttributes(const CHtmlNode& node, std::string& tag) {
-  if (!node.cssClass.empty()) {
+  if (!node.CssClass().empty()) {
     tag += " class=";
-    AppendClassValue(tag, node.cssClass);
+    AppendClassValue(tag, node.CssClass());
   }
-  if (!node.style.empty()) {
+  if (!node.Style().empty()) {
     tag += " style=";
-    AppendQuoted(tag, node.style);
+    AppendQuoted(tag, node.Style());
   }
-  if (!node.lang.empty()) {
+  if (!node.Lang().empty()) {
     tag += " lang=";
-    AppendQuoted(tag, node.lang);
+    AppendQuoted(tag, node.Lang());
   }
 }
 

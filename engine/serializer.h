@@ -10,6 +10,10 @@
 
 namespace trimvale {
 
+// Indentation stops growing at this level: deeper levels are written at its indentation, so
+// that a page nested thousands deep does not grow by the square of its depth when written.
+inline constexpr int kMaxIndentLevel = 64;
+
 // Appends `node` and its subtree at indentation `level`. False stops the whole output: cancelled
 // on entry, after a plaintext element, or when a descendant returned false. The content of script,
 // pre and textarea elements is written as it stands. Works on trees of any depth without recursion.
@@ -18,8 +22,7 @@ bool SerializeNode(CRunContext& ctx, const CHtmlNode& node, std::string& output,
 // Appends `text`, wrapping it at the line width. With `mayBreakBefore` false the text is never
 // moved onto a line of its own: a line break there would render as a space (between a word and
 // an inline tag, say), so breaks are then made only at the text's own spaces.
-void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text, int level,
-                   bool mayBreakBefore = true);
+void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text, int level, bool mayBreakBefore = true);
 
 // Appends the class, style and lang attributes in their fixed form to a start tag being built.
 void AppendAttributes(const CHtmlNode& node, std::string& tag);

@@ -257,12 +257,11 @@ std::int32_t CParser::KeepAsText(CHtmlNode& node, std::size_t p) {
   // that none of it is lost, and the caller ends the run.
   node.name.clear();
   node.text.assign(text_.substr(p));
-  node.rule = nullptr;
+  node.SetRule(nullptr);
   node.kind = TagKind::Text;
   node.endTagKind = kEndTagNone;
   node.layoutBits = 0;
   node.isEndTag = false;
-  node.endMatched = false;
   node.skip = false;
   node.isBare = node.text.empty();
   return -1;
@@ -314,11 +313,10 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
   }
   if (EqualsNoCase(node.name, stack.back())) {
     Pop();
-    node.endMatched = true;
     return used;
   }
   // The search of the whole stack compares letter case, unlike the comparisons around it.
-  if (!HasExactEntry(node.name)) {
+  if (!HasExactEntry(node.name.str())) {
     Report(ctx_, ParseMessage::kSurplusEndTag, {node.name});
     node.skip = true;
     return used;
@@ -376,7 +374,7 @@ std::int32_t CParser::ReadStartTag(CHtmlNode& node, std::size_t p, std::size_t e
   node.endTagKind = layout.endTagKind;
   node.layoutBits = layout.layoutBits;
   node.kind = layout.kind;
-  if (ctx_.config.options.useProfile && ctx_.config.rules) node.rule = FindTagRule(*ctx_.config.rules, node.name);
+  if (ctx_.config.options.useProfile && ctx_.config.rules) node.SetRule(FindTagRule(*ctx_.config.rules, node.name));
 
   switch (node.kind) {
     case TagKind::Comment: {

@@ -24,7 +24,7 @@ CExtracted Extract(const std::string& tagName, const std::string& rest, int leve
   node.name = tagName;
   node.text = rest;
   EXPECT_EQ(ExtractAttributes(ctx, node), 1);
-  return {node.cssClass, node.style, node.lang, node.text, sink.Text(), ctx.errorLevel};
+  return {node.CssClass(), node.Style(), node.Lang(), node.text.str(), sink.Text(), ctx.errorLevel};
 }
 
 TEST(Attributes, TakesClassStyleAndLangOutOfTheTagRest) {

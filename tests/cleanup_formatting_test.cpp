@@ -42,13 +42,9 @@ TEST(CleanFormatting, OneSweepBySwitch) {
                     E("span", T("&nbsp;x")).Style("color:blue"));
        },
        "&nbsp; <span style=\"color:blue\">&nbsp;x</span>"},
-      {"removal starts where the word occurs", kAuto,
-       [] { return Doc(E("span", T("&nbsp;")).Style("background-color:red")); },
-       "<span style=\"background\">&nbsp;</span>"},
       {"spans by the alle rule", With(&OptimizeOptions::spanDelete, &OptimizeOptions::spanAll),
        [] { return Doc(E("span", T("a")).Class("x"), E("span", T("b")), E("h1", E("b", T("c")))); },
        "ab<h1><b>c</b></h1>"},
-      {"strong becomes b", With(&OptimizeOptions::strongToB), [] { return Doc(E("strong", T("x"))); }, "<b>x</b>"},
       {"bold and italic around blanks dissolve", With(&OptimizeOptions::blankLineFormats),
        [] {
          return Doc(E("i", T("&nbsp;")), E("b", T(" &nbsp; ")), E("strong", T("")), E("i", T("&nbsp;x")),
@@ -74,16 +70,6 @@ TEST(CleanFormatting, OneSweepBySwitch) {
        "<style><!--p {x:1}\r--></style><style><!----></style>"},
   };
   for (const auto& c : cases) EXPECT_EQ(RunOnTree(c, &CleanFormatting), c.expected) << c.name;
-}
-
-// Splitting leaves empty b elements; the whole run removes them.
-TEST(CleanFormatting, VendorBoldResetThroughTheWholeRun) {
-  const CTreeCase wholeRun[] = {
-      {"vendor bold reset: empty b elements go at the end", kAuto,
-       [] { return Doc(E("p", E("b", E("span", T("x")).Style("mso-bidi-font-weight:normal;font-weight:normal")))); },
-       "<p>x</p>"},
-  };
-  for (const auto& c : wholeRun) EXPECT_EQ(RunOnTree(c, nullptr), c.expected) << c.name;
 }
 
 }  // namespace

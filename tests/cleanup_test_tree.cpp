@@ -14,9 +14,9 @@ void OpenTag(const CHtmlNode& node, std::string& out) {
     return;
   }
   out += "<" + node.name + node.text;
-  if (!node.cssClass.empty()) out += " class=\"" + node.cssClass + "\"";
-  if (!node.style.empty()) out += " style=\"" + node.style + "\"";
-  if (!node.lang.empty()) out += " lang=\"" + node.lang + "\"";
+  if (!node.CssClass().empty()) out += " class=\"" + node.CssClass() + "\"";
+  if (!node.Style().empty()) out += " style=\"" + node.Style() + "\"";
+  if (!node.Lang().empty()) out += " lang=\"" + node.Lang() + "\"";
   out += ">";
 }
 

@@ -26,17 +26,17 @@ class CNodeBuilder {
   explicit CNodeBuilder(std::unique_ptr<CHtmlNode> node) : node_(std::move(node)) {}
 
   CNodeBuilder&& Style(std::string value) && {
-    node_->style = std::move(value);
+    node_->SetStyle(std::move(value));
     node_->isBare = false;
     return std::move(*this);
   }
   CNodeBuilder&& Class(std::string value) && {
-    node_->cssClass = std::move(value);
+    node_->SetCssClass(std::move(value));
     node_->isBare = false;
     return std::move(*this);
   }
   CNodeBuilder&& Lang(std::string value) && {
-    node_->lang = std::move(value);
+    node_->SetLang(std::move(value));
     node_->isBare = false;
     return std::move(*this);
   }
@@ -53,7 +53,7 @@ class CNodeBuilder {
   // A tag written self-closing or one that takes no end tag.
   CNodeBuilder&& Void() && { return std::move(*this).EndTag(kEndTagNone); }
   CNodeBuilder&& Rule(const CTagRule* rule) && {
-    node_->rule = rule;
+    node_->SetRule(rule);
     return std::move(*this);
   }
   CNodeBuilder&& Layout(std::uint8_t bits) && {

@@ -90,6 +90,18 @@ TEST_F(CliTest, TreePrintsOneLinePerNodeIndentedByDepth) {
   EXPECT_EQ(result.err, "Stack-unterlauf beim Parsen des HTML Codes\n");
 }
 
+// A page nested a million deep must not print a square of blanks: from 64 levels on, the
+// indentation stays and the line names its depth.
+TEST_F(CliTest, TreeIndentsAtMost64Levels) {
+  std::string page;
+  for (int i = 0; i < 70; ++i) page += "<b>";
+  auto result = RunCli(Args({"tree"}), page + "x");
+  ASSERT_EQ(result.status, 0) << result.err;
+  const std::string deepest(128, ' ');
+  EXPECT_NE(result.out.find("\n" + deepest + "b\n" + deepest + "[66] b\n"), std::string::npos);
+  EXPECT_EQ(result.out.substr(result.out.size() - 136), "\n" + deepest + "[71] x\n");
+}
+
 TEST_F(CliTest, ProfileRulesApplyOnlyWhenAProfileIsNamed) {
   auto plain = RunCli(Args({"optimize", "--options", "0"}), "<b>x</b>");
   auto withProfile = RunCli(Args({"optimize", "--options", "0", "--profile", "fett"}), "<b>x</b>");

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace trimvale {
 namespace {
 
@@ -20,6 +23,19 @@ TEST(ChildList, DeepAndWideTreesAreFreedIteratively) {
   for (int i = 0; i < 1'000'000; ++i) cur->children.PushBack(Named(cur, "b"));
   root.reset();
   SUCCEED();
+}
+
+// Names and texts change storage at 16 bytes; a value survives copies and moves, and taking a
+// part of itself.
+TEST(CompactString, KeepsEveryLength) {
+  for (const std::string& value : std::vector<std::string>{"", "p", std::string(15, 'a'), std::string(16, 'b')}) {
+    CCompactString copy(value);
+    CCompactString moved(std::move(copy));
+    copy = moved;  // NOLINT(bugprone-use-after-move): assigning revives it
+    EXPECT_EQ(moved, value);
+    copy = copy.view().substr(value.empty() ? 0 : 1);
+    EXPECT_EQ(copy, value.substr(value.empty() ? 0 : 1));
+  }
 }
 
 }  // namespace

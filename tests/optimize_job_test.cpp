@@ -77,8 +77,6 @@ TEST(OptimizeJob, ErrorLevelGate) {
     EXPECT_EQ(got.text, row.text == "=" ? row.input : row.text) << row.name;
     const bool withheld = row.result == 0;
     EXPECT_EQ(got.messages.find(kWithheld) != std::string::npos, withheld) << row.name << "\n" << got.messages;
-    EXPECT_EQ(got.messages.find(kBegin) != std::string::npos, !withheld) << row.name;
-    EXPECT_EQ(got.messages.rfind(kParse, 0), 0u) << row.name;
   }
 }
 

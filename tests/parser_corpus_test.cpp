@@ -26,10 +26,10 @@ class CTextAccountant : public IParseObserver {
       if (node.text.size() > end || page_.substr(end - node.text.size(), node.text.size()) != node.text) ++faults;
       return;
     }
-    if (node.text.find_first_of("\r\n") != std::string::npos) ++faults;
+    if (node.text.view().find_first_of("\r\n") != std::string::npos) ++faults;
     // Walk back from the token's end over the page, matching the non-blank bytes of the text.
     std::size_t at = end;
-    for (auto it = node.text.rbegin(); it != node.text.rend(); ++it) {
+    for (auto it = node.text.view().rbegin(); it != node.text.view().rend(); ++it) {
       if (IsWhite(*it)) continue;
       while (at > 0 && IsWhite(page_[at - 1])) --at;
       if (at == 0 || page_[at - 1] != *it) {

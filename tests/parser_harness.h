@@ -90,9 +90,9 @@ inline std::string RenderChildren(const CHtmlNode& node) {
     }
     out += n.name;
     if (!n.text.empty()) out += '(' + Escape(n.text) + ')';
-    if (!n.cssClass.empty()) out += "{c:" + n.cssClass + '}';
-    if (!n.style.empty()) out += "{s:" + n.style + '}';
-    if (!n.lang.empty()) out += "{l:" + n.lang + '}';
+    if (!n.CssClass().empty()) out += "{c:" + n.CssClass() + '}';
+    if (!n.Style().empty()) out += "{s:" + n.Style() + '}';
+    if (!n.Lang().empty()) out += "{l:" + n.Lang() + '}';
     if (!n.children.empty()) {
       out += '[';
       first = true;
