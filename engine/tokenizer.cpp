@@ -35,6 +35,30 @@ constexpr CParseMessageText kMessageTable[] = {
 };
 static_assert(std::size(kMessageTable) == static_cast<std::size_t>(ParseMessage::kPageTooLarge) + 1);
 
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Whether the "<" at `at` opens markup. As in a browser, only a letter, "!", "?" or "/" and a
+// letter after it do; "Preis <5 Euro", "x <= y" and "</5>" are text, and reading them as tags
+// would swallow the rest of the paragraph.
+bool OpensMarkup(std::string_view text, std::size_t at) {
+  if (at + 1 >= text.size()) return false;
+  const char c = text[at + 1];
+  if (c == '/') return at + 2 < text.size() && IsAsciiLetter(text[at + 2]);
+  return IsAsciiLetter(c) || c == '!' || c == '?';
+}
+
+// The next "<" at or after `from` that opens markup, or npos.
+std::size_t FindMarkup(std::string_view text, std::size_t from) {
+  while (from < text.size()) {
+    const void* hit = std::memchr(text.data() + from, '<', text.size() - from);
+    if (!hit) break;
+    const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+    if (OpensMarkup(text, at)) return at;
+    from = at + 1;
+  }
+  return std::string_view::npos;
+}
+
 bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 bool IsLineSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -152,10 +176,8 @@ void CLookAheadIndex::Build(std::string_view text) {
   built_ = true;
   open_.clear();
   balance_.clear();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const void* hit = std::memchr(text.data() + i, '<', text.size() - i);
-    if (!hit) break;
-    i = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+  // Only a "<" that the tokenizer reads as markup takes part; "<5" in text is no tag here either.
+  for (std::size_t i = FindMarkup(text, 0); i != std::string_view::npos; i = FindMarkup(text, i + 1)) {
     open_.push_back(static_cast<std::uint32_t>(i));
   }
   balance_.assign(open_.size(), kUnbalanced);
@@ -238,7 +260,7 @@ std::int32_t CParser::ReadToken(CHtmlNode& node) {
   // A script's content is one opaque run up to its end tag: a "<" or "//" comment inside it
   // is code, not markup.
   if (InScript() && !StartsWithNoCase(text_, p, kScriptEnd)) return ReadScriptContent(node, p);
-  if (text_[p] != '<') return ReadTextRun(node, p);
+  if (text_[p] != '<' || !OpensMarkup(text_, p)) return ReadTextRun(node, p);
 
   const bool endTag = p + 1 < len && text_[p + 1] == '/';
   const std::size_t nameStart = p + (endTag ? 2 : 1);
@@ -279,7 +301,8 @@ std::int32_t CParser::ReadScriptContent(CHtmlNode& node, std::size_t p) {
 }
 
 std::int32_t CParser::ReadTextRun(CHtmlNode& node, std::size_t p) {
-  std::size_t end = text_.find('<', p);
+  // The run may begin with a "<" that opens nothing; it ends where markup begins.
+  std::size_t end = FindMarkup(text_, p + 1);
   if (end == std::string_view::npos) end = text_.size();
   const std::string_view run = text_.substr(p, end - p);
   const auto count = static_cast<std::int32_t>(run.size());
