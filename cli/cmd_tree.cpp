@@ -46,7 +46,9 @@ struct CTreeCommand {
   std::string file;
 
   int Run() {
-    CStderrSink sink(/*buffered=*/true);
+    CStderrSink stderrSink(/*buffered=*/true);
+    CPositionSink positionSink(stderrSink);
+    IOutputSink& sink = common.positions ? static_cast<IOutputSink&>(positionSink) : stderrSink;
     CEnvironment env;
     env.Load(common, sink);
     std::string page, error;
@@ -70,6 +72,8 @@ struct CTreeCommand {
     CRunContext ctx(config, sink, InterruptFlag());
     ctx.pageEncoding = PageEncoding::Utf8;
     ctx.declaredCharset = decoded.encoding.charset;
+    const std::string sourceName = file.empty() ? std::string("-") : file;
+    ctx.sourceName = sourceName;
     CTreePrinter printer;
     ctx.observer = &printer;
     CHtmlNode root;

@@ -46,17 +46,18 @@ bool NextAttribute(std::string_view t, std::size_t pos, CAttributeSpan& span) {
 
 }  // namespace
 
-int ExtractAttributes(CRunContext& ctx, CHtmlNode& node) {
-  ExtractAttribute(ctx, node, node.cssClass, "class");
-  ExtractAttribute(ctx, node, node.style, "style");
-  ExtractAttribute(ctx, node, node.lang, "lang");
+int ExtractAttributes(CRunContext& ctx, CHtmlNode& node, std::size_t tagPos) {
+  ExtractAttribute(ctx, node, node.cssClass, "class", tagPos);
+  ExtractAttribute(ctx, node, node.style, "style", tagPos);
+  ExtractAttribute(ctx, node, node.lang, "lang", tagPos);
   // The tag rest usually loses most of its length here; a whole page's nodes would otherwise
   // keep the attribute bytes twice, once in the new fields and once as spare capacity.
   if (node.text.capacity() > node.text.size() + 32) node.text.shrink_to_fit();
   return 1;
 }
 
-int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std::string_view attributeName) {
+int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std::string_view attributeName,
+                     std::size_t tagPos) {
   std::string& t = node.text;
   // Most tags lack most of the three names; one substring search spares the attribute scan.
   if (t.find(attributeName) == std::string::npos) return 0;
@@ -73,7 +74,7 @@ int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std
     while (j < length && t[j] == ' ') {
       ++j;
       if (j + 1 == length) {
-        parse::Report(ctx, parse::ParseMessage::kAttributeWithoutEquals, {node.name, attributeName});
+        parse::Report(ctx, parse::ParseMessage::kAttributeWithoutEquals, tagPos, {node.name, attributeName});
         return 0;
       }
     }
@@ -82,7 +83,7 @@ int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std
     while (at(k) == ' ') {
       ++k;
       if (k + 1 == length) {
-        parse::Report(ctx, parse::ParseMessage::kAttributeWithoutValue, {node.name, attributeName});
+        parse::Report(ctx, parse::ParseMessage::kAttributeWithoutValue, tagPos, {node.name, attributeName});
         return 0;
       }
     }

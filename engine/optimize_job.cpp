@@ -35,6 +35,7 @@ int COptimizeJob::Run(const CRunConfig& config, IOutputSink& sink, const std::at
 
   CRunContext ctx(config, sink, cancelRequested);
   ctx.observer = treeTarget;
+  ctx.sourceName = sourceName;
   if (utf16 != Utf16Form::None) {
     ctx.pageEncoding = PageEncoding::Utf8;  // the decoded page, whatever it declares
   } else {

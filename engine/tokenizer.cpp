@@ -124,7 +124,16 @@ std::string FoldForm(std::string_view in, std::string_view form) {
 
 CParseMessageText MessageOf(ParseMessage id) { return kMessageTable[static_cast<std::size_t>(id)]; }
 
-void Report(CRunContext& ctx, ParseMessage id, std::initializer_list<std::string_view> args) {
+void ReportText(CRunContext& ctx, std::string_view text, std::int8_t level, std::size_t at) {
+  CMessageInfo info;
+  info.level = level;
+  info.file = ctx.sourceName;
+  ctx.sourceLines.Locate(at, info.line, info.column);
+  ctx.sink.AppendReport(text, info);
+  if (level > 0) ctx.RaiseLevel(level);
+}
+
+void Report(CRunContext& ctx, ParseMessage id, std::size_t at, std::initializer_list<std::string_view> args) {
   const CParseMessageText message = MessageOf(id);
   std::string out;
   auto arg = args.begin();
@@ -137,8 +146,7 @@ void Report(CRunContext& ctx, ParseMessage id, std::initializer_list<std::string
       out.push_back(text[i]);
     }
   }
-  ctx.sink.AppendText(out);
-  if (message.level > 0) ctx.RaiseLevel(message.level);
+  ReportText(ctx, out, message.level, at);
 }
 
 std::string FoldTextBreaks(std::string_view run) {
@@ -251,8 +259,9 @@ std::int32_t CParser::ReadToken(CHtmlNode& node) {
   if (ctx_.Cancelled()) return 0;
   const std::size_t len = text_.size();
   if (ctx_.parsePos < 0 || static_cast<std::size_t>(ctx_.parsePos) >= len) {
-    ctx_.sink.AppendMessage(msg::kEndOfInputNoContent);
-    ctx_.RaiseLevel(1);
+    std::string text(MessageText(msg::kEndOfInputNoContent));
+    text += "\r\n";
+    ReportText(ctx_, text, 1, text_.size());
     node.skip = true;
     return -1;
   }
@@ -266,7 +275,7 @@ std::int32_t CParser::ReadToken(CHtmlNode& node) {
   const std::size_t nameStart = p + (endTag ? 2 : 1);
   const std::size_t e = NameEnd(text_, nameStart);
   if (e == std::string_view::npos) {
-    Report(ctx_, ParseMessage::kEndOfInputInTagName);
+    Report(ctx_, ParseMessage::kEndOfInputInTagName, p);
     return KeepAsText(node, p);
   }
   node.name.assign(text_.substr(nameStart, e - nameStart));
@@ -331,7 +340,7 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
   const auto used = static_cast<std::int32_t>(e - p + 1);
   std::vector<std::string>& stack = ctx_.tagStack;
   if (stack.empty()) {
-    Report(ctx_, ParseMessage::kEndTagAtTopLevel);
+    Report(ctx_, ParseMessage::kEndTagAtTopLevel, p);
     node.skip = true;
     return used;
   }
@@ -342,7 +351,7 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
   }
   // The search of the whole stack compares letter case, unlike the comparisons around it.
   if (!HasExactEntry(node.name)) {
-    Report(ctx_, ParseMessage::kSurplusEndTag, {node.name});
+    Report(ctx_, ParseMessage::kSurplusEndTag, p, {node.name});
     node.skip = true;
     return used;
   }
@@ -351,8 +360,9 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
     Pop();
     Pop();
     ++ctx_.unwindCount;
+    unwindPos_ = p;
     const auto kind = FindEndTagKind(ctx_.LayoutTable(), inner);
-    if (!kind || *kind != kEndTagOptional) Report(ctx_, ParseMessage::kMissingEndTag, {inner, node.name});
+    if (!kind || *kind != kEndTagOptional) Report(ctx_, ParseMessage::kMissingEndTag, p, {inner, node.name});
     return used;
   }
 
@@ -362,17 +372,17 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
     const std::size_t aheadStart = static_cast<std::size_t>(target) + 2;
     const std::size_t aheadEnd = aheadStart <= text_.size() ? NameEnd(text_, aheadStart) : std::string_view::npos;
     if (aheadEnd == std::string_view::npos) {
-      Report(ctx_, ParseMessage::kEndOfInputInTagName);
+      Report(ctx_, ParseMessage::kEndOfInputInTagName, p);
       return KeepAsText(node, p);
     }
     const std::string_view ahead = text_.substr(aheadStart, aheadEnd - aheadStart);
     if (EqualsNoCase(ahead, stack.back())) {
-      Report(ctx_, ParseMessage::kSurplusEndTagAhead, {node.name});
+      Report(ctx_, ParseMessage::kSurplusEndTagAhead, p, {node.name});
       node.skip = true;
       return used;
     }
     if (stack.size() >= 2 && EqualsNoCase(ahead, stack[stack.size() - 2])) {
-      Report(ctx_, ParseMessage::kWrongEndTag, {node.name, stack.back()});
+      Report(ctx_, ParseMessage::kWrongEndTag, p, {node.name, stack.back()});
       Pop();
       return used;
     }
@@ -380,9 +390,10 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
 
   // Unwind up to the open element of this name; every element in between is closed implicitly.
   Pop();
+  unwindPos_ = p;
   for (;;) {
     if (stack.empty()) {
-      Report(ctx_, ParseMessage::kStackUnderflow);
+      Report(ctx_, ParseMessage::kStackUnderflow, p);
       break;
     }
     ++ctx_.unwindCount;
@@ -406,7 +417,7 @@ std::int32_t CParser::ReadStartTag(CHtmlNode& node, std::size_t p, std::size_t e
       node.name = "!--";
       const std::size_t close = text_.find("-->", p + 3);
       if (close == std::string_view::npos) {
-        Report(ctx_, ParseMessage::kUnclosedComment);
+        Report(ctx_, ParseMessage::kUnclosedComment, p);
         node.text.assign(text_.substr(std::min(p + 4, len)));
         node.isBare = node.text.empty();
         return static_cast<std::int32_t>(len - p);
@@ -425,7 +436,7 @@ std::int32_t CParser::ReadStartTag(CHtmlNode& node, std::size_t p, std::size_t e
       const std::size_t contentStart = std::min(p + 5, len);
       const std::size_t close = text_.find("</xmp", p + 3);
       if (close == std::string_view::npos) {
-        Report(ctx_, ParseMessage::kUnclosedXmp);
+        Report(ctx_, ParseMessage::kUnclosedXmp, p);
         node.text.assign(text_.substr(contentStart));
         node.isBare = node.text.empty();
         return static_cast<std::int32_t>(len - p);
@@ -445,12 +456,12 @@ std::int32_t CParser::ReadStartTag(CHtmlNode& node, std::size_t p, std::size_t e
   std::size_t close = e;
   while (close < len && text_[close] != '>' && text_[close] != '<') ++close;
   if (close >= len) {
-    Report(ctx_, ParseMessage::kEndOfInputInTag, {node.name});
+    Report(ctx_, ParseMessage::kEndOfInputInTag, p, {node.name});
     return KeepAsText(node, p);
   }
   std::int32_t used;
   if (text_[close] == '<') {
-    Report(ctx_, ParseMessage::kTagNotClosed, {node.name});
+    Report(ctx_, ParseMessage::kTagNotClosed, p, {node.name});
     used = static_cast<std::int32_t>(close - p);
   } else {
     if (text_[close - 1] == '/') node.endTagKind = kEndTagNone;

@@ -23,7 +23,7 @@ CExtracted Extract(const std::string& tagName, const std::string& rest, int leve
   CHtmlNode node;
   node.name = tagName;
   node.text = rest;
-  EXPECT_EQ(ExtractAttributes(ctx, node), 1);
+  EXPECT_EQ(ExtractAttributes(ctx, node, 0), 1);
   return {node.cssClass, node.style, node.lang, node.text, sink.Text(), ctx.errorLevel};
 }
 

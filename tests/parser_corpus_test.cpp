@@ -9,6 +9,13 @@ namespace {
 
 bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// A page that ends inside a tag keeps its rest from the "<" on; a text run may begin with a "<"
+// that opens nothing ("<5 Euro") and is folded like any other.
+bool OpensMarkup(std::string_view text) {
+  return text.size() > 1 && text[0] == '<' && (std::isalpha(static_cast<unsigned char>(text[1])) || text[1] == '!' ||
+                                               text[1] == '?' || text[1] == '/');
+}
+
 // Checks each text node against the page bytes that end where its token ended: script and
 // preformatted runs must be those bytes exactly; folded runs must keep every non-blank byte, in
 // order, and lose only blanks and breaks.
@@ -22,7 +29,7 @@ class CTextAccountant : public IParseObserver {
     ++textNodes;
     // Script and preformatted runs, and the rest of a page that ends inside a tag, are the page's
     // bytes exactly.
-    if (InVerbatim() || StartsWith(node.text, "<")) {
+    if (InVerbatim() || (end == page_.size() && OpensMarkup(node.text))) {
       if (node.text.size() > end || page_.substr(end - node.text.size(), node.text.size()) != node.text) ++faults;
       return;
     }
