@@ -6,12 +6,11 @@
 #include <algorithm>
 
 #include "engine/parser_internal.h"
+#include "engine/white_space.h"
 
 namespace trimvale {
 
 namespace {
-
-bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // One attribute of a tag rest as the reader sees it.
 struct CAttributeSpan {
@@ -22,10 +21,10 @@ struct CAttributeSpan {
 
 // Reads the attribute that begins at or after `pos`; false when only white space is left.
 bool NextAttribute(std::string_view t, std::size_t pos, CAttributeSpan& span) {
-  while (pos < t.size() && IsWhite(t[pos])) ++pos;
+  while (pos < t.size() && IsLineSpace(t[pos])) ++pos;
   if (pos >= t.size()) return false;
   span.nameBegin = pos;
-  while (pos < t.size() && !IsWhite(t[pos]) && t[pos] != '=') ++pos;
+  while (pos < t.size() && !IsLineSpace(t[pos]) && t[pos] != '=') ++pos;
   span.nameEnd = pos;
   span.next = pos;
   std::size_t q = pos;
@@ -37,7 +36,7 @@ bool NextAttribute(std::string_view t, std::size_t pos, CAttributeSpan& span) {
       const std::size_t close = t.find(t[q], q + 1);
       span.next = close == std::string_view::npos ? t.size() : close + 1;
     } else {
-      while (q < t.size() && !IsWhite(t[q])) ++q;
+      while (q < t.size() && !IsLineSpace(t[q])) ++q;
       span.next = q;
     }
   }
@@ -89,7 +88,7 @@ int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std
     }
     // The separating white space goes with the attribute; anything else before the name (the
     // quote that closed the previous value) stays.
-    const std::size_t cut = (i > 0 && IsWhite(t[i - 1])) ? i - 1 : i;
+    const std::size_t cut = (i > 0 && IsLineSpace(t[i - 1])) ? i - 1 : i;
     const char quote = at(k);
     if (quote == '"' || quote == '\'') {
       const std::size_t close = t.find(quote, k + 1);
@@ -100,7 +99,7 @@ int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std
       return 1;
     }
     std::size_t end = std::min(k, length);
-    while (end < length && !IsWhite(t[end])) ++end;
+    while (end < length && !IsLineSpace(t[end])) ++end;
     target.append(t, std::min(k, length), end - std::min(k, length));
     t.erase(cut, end - cut);
     return 1;

@@ -3,17 +3,16 @@
 #include <algorithm>
 #include <array>
 
+#include "engine/white_space.h"
 #include "rules/text_util.h"
 
 namespace trimvale {
 
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
-
 std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsSpace(s.back())) s.remove_suffix(1);
+  while (!s.empty() && IsWhiteSpace(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsWhiteSpace(s.back())) s.remove_suffix(1);
   return s;
 }
 
@@ -44,14 +43,14 @@ std::string_view CharsetOfContentType(std::string_view content) {
   const std::size_t at = FindNoCase(content, "charset");
   if (at == std::string_view::npos) return {};
   std::size_t i = at + 7;
-  while (i < content.size() && IsSpace(content[i])) ++i;
+  while (i < content.size() && IsWhiteSpace(content[i])) ++i;
   if (i >= content.size() || content[i] != '=') return {};
   ++i;
-  while (i < content.size() && IsSpace(content[i])) ++i;
+  while (i < content.size() && IsWhiteSpace(content[i])) ++i;
   char quote = 0;
   if (i < content.size() && (content[i] == '"' || content[i] == '\'')) quote = content[i++];
   std::size_t end = i;
-  while (end < content.size() && content[end] != ';' && !IsSpace(content[end]) && content[end] != quote) ++end;
+  while (end < content.size() && content[end] != ';' && !IsWhiteSpace(content[end]) && content[end] != quote) ++end;
   return content.substr(i, end - i);
 }
 
@@ -70,9 +69,9 @@ std::optional<std::string_view> FindTagAttribute(std::string_view attributes, st
   std::size_t i = 0;
   const std::size_t n = attributes.size();
   while (i < n) {
-    while (i < n && (IsSpace(attributes[i]) || attributes[i] == '/')) ++i;
+    while (i < n && (IsWhiteSpace(attributes[i]) || attributes[i] == '/')) ++i;
     const std::size_t nameStart = i;
-    while (i < n && !IsSpace(attributes[i]) && attributes[i] != '=' && attributes[i] != '>' &&
+    while (i < n && !IsWhiteSpace(attributes[i]) && attributes[i] != '=' && attributes[i] != '>' &&
            (i == nameStart || attributes[i] != '/')) {
       ++i;
     }
@@ -82,10 +81,10 @@ std::optional<std::string_view> FindTagAttribute(std::string_view attributes, st
       continue;
     }
     std::size_t j = i;
-    while (j < n && IsSpace(attributes[j])) ++j;
+    while (j < n && IsWhiteSpace(attributes[j])) ++j;
     if (j >= n || attributes[j] != '=') continue;  // an attribute without a value
     ++j;
-    while (j < n && IsSpace(attributes[j])) ++j;
+    while (j < n && IsWhiteSpace(attributes[j])) ++j;
     std::string_view value;
     if (j < n && (attributes[j] == '"' || attributes[j] == '\'')) {
       const char quote = attributes[j];
@@ -95,7 +94,7 @@ std::optional<std::string_view> FindTagAttribute(std::string_view attributes, st
       i = end == n ? n : end + 1;
     } else {
       std::size_t end = j;
-      while (end < n && !IsSpace(attributes[end]) && attributes[end] != '>') ++end;
+      while (end < n && !IsWhiteSpace(attributes[end]) && attributes[end] != '>') ++end;
       value = attributes.substr(j, end - j);
       i = end;
     }
@@ -124,7 +123,7 @@ CPageCharset DetectPageCharset(std::string_view page) {
     }
     if (!EqualsNoCase(head.substr(at, 5), "<meta")) continue;
     const std::size_t attrStart = at + 5;
-    if (attrStart < head.size() && !IsSpace(head[attrStart]) && head[attrStart] != '/') continue;  // <metadata>
+    if (attrStart < head.size() && !IsWhiteSpace(head[attrStart]) && head[attrStart] != '/') continue;  // <metadata>
     // The tag ends at the first ">" outside a quoted value.
     std::size_t end = attrStart;
     char quote = 0;

@@ -5,6 +5,7 @@
 
 #include "engine/messages.h"
 #include "engine/parser_internal.h"
+#include "engine/white_space.h"
 #include "rules/text_util.h"
 
 namespace trimvale::parse {
@@ -59,16 +60,13 @@ std::size_t FindMarkup(std::string_view text, std::size_t from) {
   return std::string_view::npos;
 }
 
-bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
-bool IsLineSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // A tag name ends at white space or ">"; npos when the input ends first. Pages saved with bare
 // line feeds break long tags as `<span\nstyle=...>`, so a line feed ends a name just as a
 // carriage return does; otherwise the attributes would become part of the name.
 std::size_t NameEnd(std::string_view text, std::size_t from) {
   for (std::size_t i = from; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == ' ' || c == '>' || c == '\r' || c == '\n' || c == '\t' || c == '\f') return i;
+    if (IsWhiteSpace(text[i]) || text[i] == '>') return i;
   }
   return std::string_view::npos;
 }

@@ -1,13 +1,12 @@
 #include <cctype>
 #include <filesystem>
 
+#include "engine/white_space.h"
 #include "tests/parser_harness.h"
 #include "tests/test_util.h"
 
 namespace trimvale::test {
 namespace {
-
-bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // A page that ends inside a tag keeps its rest from the "<" on; a text run may begin with a "<"
 // that opens nothing ("<5 Euro") and is folded like any other.
@@ -37,8 +36,8 @@ class CTextAccountant : public IParseObserver {
     // Walk back from the token's end over the page, matching the non-blank bytes of the text.
     std::size_t at = end;
     for (auto it = node.text.rbegin(); it != node.text.rend(); ++it) {
-      if (IsWhite(*it)) continue;
-      while (at > 0 && IsWhite(page_[at - 1])) --at;
+      if (IsLineSpace(*it)) continue;
+      while (at > 0 && IsLineSpace(page_[at - 1])) --at;
       if (at == 0 || page_[at - 1] != *it) {
         ++faults;
         return;
