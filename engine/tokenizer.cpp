@@ -88,6 +88,16 @@ std::size_t FindScriptEnd(std::string_view text, std::size_t from) {
   return text.size();
 }
 
+// A "<" or "</" at the very end of a text run is text only because markup follows it. Should a
+// clean-up pass take that markup away, it would meet the next text ("a <<span>b</span>" would
+// become "a <b") and open a tag that was never there; as an entity it stays text.
+void EscapeTrailingLessThan(std::string& text) {
+  const std::size_t at = text.size() >= 1 && text.back() == '<'                       ? text.size() - 1
+                         : text.size() >= 2 && text.compare(text.size() - 2, 2, "</") == 0 ? text.size() - 2
+                                                                                          : std::string::npos;
+  if (at != std::string::npos) text.replace(at, 1, "&lt;");
+}
+
 bool IsPreformattedEntry(std::string_view entry) {
   return EqualsNoCase(entry, "pre") || EqualsNoCase(entry, "textarea");
 }
@@ -327,6 +337,7 @@ std::int32_t CParser::ReadTextRun(CHtmlNode& node, std::size_t p) {
     // it stood for still separates this text from what came before.
     if (IsLineSpace(run.front()) && (node.text.empty() || !IsLineSpace(node.text.front()))) node.spaceBefore = true;
   }
+  if (end < text_.size()) EscapeTrailingLessThan(node.text);
   node.kind = TagKind::Text;
   node.endTagKind = kEndTagNone;
   node.layoutBits = 0;
