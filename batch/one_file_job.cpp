@@ -115,6 +115,7 @@ FileOutcome COneFileJob::OptimizeFile(const std::string& path) {
   job.treeTarget = treeTarget;
   job.allowedLevel = settings_.allowedLevel;
   job.text = std::move(content);
+  job.sourceName = path;
   if (Cancelled()) return FileOutcome::Cancelled;
   const CJobRunResult run =
       runJob ? runJob(job, config_, sink_, cancelRequested_) : RunOptimizeJob(job, config_, sink_, cancelRequested_);

@@ -204,6 +204,14 @@ struct CBatchCommand {
     if (::isatty(STDERR_FILENO) == 1) {
       callbacks.progress = [&console](const CBatchProgress& progress) { console.ShowProgress(progress); };
     }
+    if (common.positions) {
+      // The prefix goes on inside the job, before a parallel file's messages are held back.
+      callbacks.runJob = [](COptimizeJob& job, const CRunConfig& runConfig, IOutputSink& sink,
+                            const std::atomic<bool>& cancel) {
+        CPositionSink positionSink(sink);
+        return RunOptimizeJob(job, runConfig, positionSink, cancel);
+      };
+    }
     CBatchOptimizer batch(store, config, console, env.ProgramFolder(), jobs, callbacks);
     CInterruptWatch watch(batch, interrupt);
     watch.Poll(0);  // a Ctrl+C during the preparation cancels the run before its first file

@@ -23,7 +23,9 @@ struct COptimizeCommand {
     if (inPlace && !outputPath.empty()) throw CUsageError{"--in-place und -o schließen einander aus"};
     overrides.Check();
 
-    CStderrSink sink(/*buffered=*/true);
+    CStderrSink stderrSink(/*buffered=*/true);
+    CPositionSink positionSink(stderrSink);
+    IOutputSink& sink = common.positions ? static_cast<IOutputSink&>(positionSink) : stderrSink;
     CEnvironment env;
     env.Load(common, sink);
     CRunConfig config = env.MakeRunConfig();
@@ -38,6 +40,7 @@ struct COptimizeCommand {
       return kExitIoError;
     }
     job.allowedLevel = static_cast<std::int8_t>(allowedLevel);
+    job.sourceName = inputName;
     InstallInterruptHandler();
     const int result = job.Run(config, sink, InterruptFlag());
     if (InterruptFlag().load()) return kExitCancelled;

@@ -62,6 +62,21 @@ void AddCommonOptions(CLI::App& command, CCommonOptions& options) {
       ->check(CLI::Range(0, 3));
   command.add_option("--layout-profile", options.layoutProfile, "Layoutprofil aus tageinst.txt statt \"standard\"");
   command.add_option("--profile", options.profile, "Optimierungsprofil aus profile.txt");
+  command.add_flag("--positions", options.positions, "jeder Meldung DATEI:ZEILE:SPALTE: voranstellen");
+}
+
+void CPositionSink::AppendText(std::string_view text) {
+  if (text.empty()) return;
+  next_.AppendText(text);
+  atLineStart_ = text.back() == '\n';
+}
+
+void CPositionSink::AppendReport(std::string_view text, const CMessageInfo& info) {
+  std::string line = atLineStart_ ? std::string() : std::string("\r\n");
+  line.append(info.file.empty() ? std::string_view("-") : info.file);
+  line.append(":").append(std::to_string(info.line)).append(":").append(std::to_string(info.column)).append(": ");
+  line.append(text);
+  AppendText(line);
 }
 
 void CEnvironment::LoadStore(const CCommonOptions& options) {

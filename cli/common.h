@@ -58,11 +58,27 @@ struct CCommonOptions {
   std::optional<int> layoutMode;
   std::string layoutProfile;  // empty: "standard"
   std::string profile;        // optimization profile; empty: none
+  bool positions = false;     // --positions: "FILE:LINE:COL: " before each parse and repair message
+};
+
+// Puts "FILE:LINE:COL: " before each parse and repair message, as compilers do, and starts it
+// on a line of its own (a few repair texts have no line end of their own); all other text
+// passes unchanged.
+class CPositionSink : public IOutputSink {
+ public:
+  explicit CPositionSink(IOutputSink& next) : next_(next) {}
+  void AppendText(std::string_view text) override;
+  void AppendReport(std::string_view text, const CMessageInfo& info) override;
+  void Clear() override { next_.Clear(); }
+
+ private:
+  IOutputSink& next_;
+  bool atLineStart_ = true;
 };
 
 // Registers --rules-dir and --settings.
 void AddStoreOptions(CLI::App& command, CCommonOptions& options);
-// Registers the store options plus --layout-mode, --layout-profile and --profile.
+// Registers the store options plus --layout-mode, --layout-profile, --profile and --positions.
 void AddCommonOptions(CLI::App& command, CCommonOptions& options);
 
 // The loaded rule files and settings a command works with.

@@ -6,12 +6,11 @@
 #include <algorithm>
 
 #include "engine/parser_internal.h"
+#include "engine/white_space.h"
 
 namespace trimvale {
 
 namespace {
-
-bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // One attribute of a tag rest as the reader sees it.
 struct CAttributeSpan {
@@ -22,10 +21,10 @@ struct CAttributeSpan {
 
 // Reads the attribute that begins at or after `pos`; false when only white space is left.
 bool NextAttribute(std::string_view t, std::size_t pos, CAttributeSpan& span) {
-  while (pos < t.size() && IsWhite(t[pos])) ++pos;
+  while (pos < t.size() && IsLineSpace(t[pos])) ++pos;
   if (pos >= t.size()) return false;
   span.nameBegin = pos;
-  while (pos < t.size() && !IsWhite(t[pos]) && t[pos] != '=') ++pos;
+  while (pos < t.size() && !IsLineSpace(t[pos]) && t[pos] != '=') ++pos;
   span.nameEnd = pos;
   span.next = pos;
   std::size_t q = pos;
@@ -37,7 +36,7 @@ bool NextAttribute(std::string_view t, std::size_t pos, CAttributeSpan& span) {
       const std::size_t close = t.find(t[q], q + 1);
       span.next = close == std::string_view::npos ? t.size() : close + 1;
     } else {
-      while (q < t.size() && !IsWhite(t[q])) ++q;
+      while (q < t.size() && !IsLineSpace(t[q])) ++q;
       span.next = q;
     }
   }
@@ -46,33 +45,34 @@ bool NextAttribute(std::string_view t, std::size_t pos, CAttributeSpan& span) {
 
 // ExtractAttribute on the tag rest `t` of a tag named `tagName`.
 int ExtractFromRest(CRunContext& ctx, std::string_view tagName, std::string& t, std::string& target,
-                    std::string_view attributeName);
+                    std::string_view attributeName, std::size_t tagPos);
 
 }  // namespace
 
-int ExtractAttributes(CRunContext& ctx, CHtmlNode& node) {
+int ExtractAttributes(CRunContext& ctx, CHtmlNode& node, std::size_t tagPos) {
   std::string value;
-  if (ExtractAttribute(ctx, node, value, "class")) node.SetCssClass(std::move(value));
+  if (ExtractAttribute(ctx, node, value, "class", tagPos)) node.SetCssClass(std::move(value));
   value.clear();
-  if (ExtractAttribute(ctx, node, value, "style")) node.SetStyle(std::move(value));
+  if (ExtractAttribute(ctx, node, value, "style", tagPos)) node.SetStyle(std::move(value));
   value.clear();
-  if (ExtractAttribute(ctx, node, value, "lang")) node.SetLang(std::move(value));
+  if (ExtractAttribute(ctx, node, value, "lang", tagPos)) node.SetLang(std::move(value));
   return 1;
 }
 
-int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std::string_view attributeName) {
+int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std::string_view attributeName,
+                     std::size_t tagPos) {
   // Most tags lack most of the three names; one substring search spares the attribute scan and
   // the copy of the rest.
   if (node.text.find(attributeName) == std::string::npos) return 0;
   int taken = 0;
-  node.text.Edit([&](std::string& t) { taken = ExtractFromRest(ctx, node.name, t, target, attributeName); });
+  node.text.Edit([&](std::string& t) { taken = ExtractFromRest(ctx, node.name, t, target, attributeName, tagPos); });
   return taken;
 }
 
 namespace {
 
 int ExtractFromRest(CRunContext& ctx, std::string_view tagName, std::string& t, std::string& target,
-                    std::string_view attributeName) {
+                    std::string_view attributeName, std::size_t tagPos) {
   const std::size_t length = t.size();
   auto at = [&t](std::size_t i) { return i < t.size() ? t[i] : '\0'; };
 
@@ -86,7 +86,7 @@ int ExtractFromRest(CRunContext& ctx, std::string_view tagName, std::string& t, 
     while (j < length && t[j] == ' ') {
       ++j;
       if (j + 1 == length) {
-        parse::Report(ctx, parse::ParseMessage::kAttributeWithoutEquals, {tagName, attributeName});
+        parse::Report(ctx, parse::ParseMessage::kAttributeWithoutEquals, tagPos, {tagName, attributeName});
         return 0;
       }
     }
@@ -95,13 +95,13 @@ int ExtractFromRest(CRunContext& ctx, std::string_view tagName, std::string& t, 
     while (at(k) == ' ') {
       ++k;
       if (k + 1 == length) {
-        parse::Report(ctx, parse::ParseMessage::kAttributeWithoutValue, {tagName, attributeName});
+        parse::Report(ctx, parse::ParseMessage::kAttributeWithoutValue, tagPos, {tagName, attributeName});
         return 0;
       }
     }
     // The separating white space goes with the attribute; anything else before the name (the
     // quote that closed the previous value) stays.
-    const std::size_t cut = (i > 0 && IsWhite(t[i - 1])) ? i - 1 : i;
+    const std::size_t cut = (i > 0 && IsLineSpace(t[i - 1])) ? i - 1 : i;
     const char quote = at(k);
     if (quote == '"' || quote == '\'') {
       const std::size_t close = t.find(quote, k + 1);
@@ -112,7 +112,7 @@ int ExtractFromRest(CRunContext& ctx, std::string_view tagName, std::string& t, 
       return 1;
     }
     std::size_t end = std::min(k, length);
-    while (end < length && !IsWhite(t[end])) ++end;
+    while (end < length && !IsLineSpace(t[end])) ++end;
     target.append(t, std::min(k, length), end - std::min(k, length));
     t.erase(cut, end - cut);
     return 1;

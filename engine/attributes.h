@@ -10,14 +10,16 @@
 
 namespace trimvale {
 
-// Extracts "class", "style" and "lang" in that order. Returns 1.
-int ExtractAttributes(CRunContext& ctx, CHtmlNode& node);
+// Extracts "class", "style" and "lang" in that order. Returns 1. `tagPos` is where the tag
+// begins in the text being parsed; warnings name that place.
+int ExtractAttributes(CRunContext& ctx, CHtmlNode& node, std::size_t tagPos);
 
 // Appends the value of `attributeName` (compared with letter case) to `target` and deletes the
 // attribute from node.text. Only a whole attribute name counts, and the first one followed by
 // "=" gives the value. Double quotes in a quoted value become single quotes. A name whose blanks
 // run to the end of the tag, or whose "=" is followed only by blanks, is reported and left.
 // Returns 1 when a value was taken out (possibly empty), 0 otherwise.
-int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std::string_view attributeName);
+int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std::string_view attributeName,
+                     std::size_t tagPos);
 
 }  // namespace trimvale

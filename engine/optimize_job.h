@@ -20,6 +20,7 @@ class COptimizeJob {
   IParseObserver* treeTarget = nullptr;  // not owned; receives parsed nodes when set
   std::int8_t allowedLevel = 2;          // highest error level with which a result is produced
   std::string text;                      // the input before Run, the optimized page after it
+  std::string sourceName;                // names the page in the positions of its messages
   std::unique_ptr<CHtmlNode> root;       // owned; its children are the top-level nodes
 
   // 1 when the text was parsed and the run went on (also when cancelled after the gate); 0 when

@@ -27,7 +27,7 @@ int CParser::ParseElement(CHtmlNode& top, int depth) {
     int result = Enter(*node, nodeDepth);
     if (result == kDescend) {
       CHtmlNode* child = node->children.PushBack(MakeNode(node));
-      frames.push_back({node, nodeDepth, child});
+      frames.push_back({node, nodeDepth, child, static_cast<std::size_t>(ctx_.parsePos)});
       node = child;
       ++nodeDepth;
       continue;
@@ -96,7 +96,7 @@ int CParser::Resume(CFrame& frame, int childResult) {
   } else {
     // The child just parsed is extracted, not whatever the unwinding left last in the list: a
     // moved node was extracted where it was parsed, and its old holder must be extracted too.
-    if (frame.child->kind != TagKind::Text) ExtractAttributes(ctx_, *frame.child);
+    if (frame.child->kind != TagKind::Text) ExtractAttributes(ctx_, *frame.child, frame.childPos);
     if (ctx_.unwindCount > 0) return Unwind(frame);
   }
   if (ctx_.parsePos >= static_cast<std::int32_t>(text_.size())) {
@@ -105,6 +105,7 @@ int CParser::Resume(CFrame& frame, int childResult) {
   }
   frame.child = node.children.PushBack(MakeNode(&node));
   frame.child->spaceBefore = pendingSpace;
+  frame.childPos = static_cast<std::size_t>(ctx_.parsePos);
   return kDescend;
 }
 
@@ -120,13 +121,13 @@ int CParser::Unwind(CFrame& frame) {
   const CHtmlNode* last = holdsBlock ? pendingLast_ : node.children.back();
 
   const bool required = last && last->endTagKind == kEndTagRequired;
-  if (ctx_.unwindCount == 1 && required) Report(ctx_, ParseMessage::kSevereStructure);
+  if (ctx_.unwindCount == 1 && required) Report(ctx_, ParseMessage::kSevereStructure, unwindPos_);
   --ctx_.unwindCount;
   bool moved = false;
   if (!last) {
     // Nothing to judge: the element is simply closed.
   } else if (required) {
-    Report(ctx_, ParseMessage::kEndTagMissingFor, {last->name, last->text});
+    Report(ctx_, ParseMessage::kEndTagMissingFor, unwindPos_, {last->name, last->text});
   } else if (EqualsNoCase(last->name, node.name)) {
     // Runs of an element with an optional end tag nested in each other (list items without
     // end tags) become siblings: each level hands its trailing same-named children up.
@@ -163,22 +164,13 @@ void CParser::SettlePendingMoves() {
 
 }  // namespace parse
 
-std::int32_t ReadToken(CRunContext& ctx, CHtmlNode& node, std::string_view text) {
-  parse::CParser parser(ctx, text);
-  return parser.ReadToken(node);
-}
-
-int ParseElement(CRunContext& ctx, CHtmlNode& node, std::string_view text, int depth) {
-  parse::CParser parser(ctx, text);
-  return parser.ParseElement(node, depth);
-}
-
 bool ParseDocument(CRunContext& ctx, CHtmlNode& root, std::string_view text) {
   ctx.parsePos = 0;
   ctx.unwindCount = 0;
   ctx.sameNameMoves = 0;
+  ctx.sourceLines.Reset(text, ctx.pageEncoding == PageEncoding::Utf8);
   if (text.size() >= static_cast<std::size_t>(INT32_MAX)) {
-    parse::Report(ctx, parse::ParseMessage::kPageTooLarge);
+    parse::Report(ctx, parse::ParseMessage::kPageTooLarge, 0);
     return false;
   }
   parse::CParser parser(ctx, text);
@@ -188,6 +180,7 @@ bool ParseDocument(CRunContext& ctx, CHtmlNode& root, std::string_view text) {
   CHtmlNode* node = root.children.PushBack(MakeNode(&root));
   bool parsedAny = false;
   for (;;) {
+    const auto nodePos = static_cast<std::size_t>(ctx.parsePos);
     if (parser.ParseElement(*node, 1) == 0) {
       root.children.Unlink(node);
       break;
@@ -198,7 +191,7 @@ bool ParseDocument(CRunContext& ctx, CHtmlNode& root, std::string_view text) {
       pendingSpace = parse::CarriesDroppedSpace(*node);
       root.children.Unlink(node);
     } else if (node->kind != TagKind::Text) {
-      ExtractAttributes(ctx, *node);
+      ExtractAttributes(ctx, *node, nodePos);
     }
     if (ctx.parsePos >= len) break;
     node = root.children.PushBack(MakeNode(&root));

@@ -42,8 +42,12 @@ struct CParseMessageText {
 
 CParseMessageText MessageOf(ParseMessage id);
 
-// Formats `id` with `args`, appends it to the run's sink and raises the run's error level.
-void Report(CRunContext& ctx, ParseMessage id, std::initializer_list<std::string_view> args = {});
+// Formats `id` with `args`, appends it to the run's sink with its level and the place `at` (an
+// offset into the text being parsed) where it arose, and raises the run's error level.
+void Report(CRunContext& ctx, ParseMessage id, std::size_t at, std::initializer_list<std::string_view> args = {});
+
+// Appends a report of `level` that arose at `at` with a text of its own.
+void ReportText(CRunContext& ctx, std::string_view text, std::int8_t level, std::size_t at);
 
 // Positions of every "<" of the input and, for each start-like "<", where the look-ahead of a
 // wrong end tag lands. Built once per input on first need, so a page full of wrong end tags
@@ -75,6 +79,8 @@ class CParser {
   CParser(CRunContext& ctx, std::string_view text);
 
   std::int32_t ReadToken(CHtmlNode& node);
+  // Parses `node` and its subtree from the token at ctx.parsePos; 1 goes on with the next
+  // sibling, 0 means the token closed the caller's element (or the run was cancelled).
   int ParseElement(CHtmlNode& node, int depth);
 
   // Empties the tag stack at the end of a run.
@@ -85,6 +91,7 @@ class CParser {
     CHtmlNode* node;   // the open element whose children are being read; not owned
     int depth;         // its depth
     CHtmlNode* child;  // the child being parsed, owned by node->children
+    std::size_t childPos;  // where the child's token begins, for its attribute warnings
   };
   static constexpr int kDescend = 2;  // a frame asks for its next child to be parsed
 
@@ -125,6 +132,7 @@ class CParser {
   std::unordered_map<std::string, int> entriesByName_;  // exact entry -> how often it is open
   int preformattedOpen_ = 0;                            // open pre and textarea entries
   CLookAheadIndex lookAhead_;
+  std::size_t unwindPos_ = 0;  // the end tag that began the current unwinding, for its reports
 };
 
 // Line-break folding of a text run outside preformatted content: each break form in turn

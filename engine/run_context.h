@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/output_sink.h"
+#include "engine/source_position.h"
 #include "rules/optimize_options.h"
 #include "rules/tag_layout.h"
 
@@ -67,6 +68,8 @@ struct CRunContext {
   std::int32_t lineStart = 0;      // serializer: where the current output line begins
   PageEncoding pageEncoding = PageEncoding::SingleByte;
   std::string declaredCharset;  // the charset the page declares, as written; empty when none
+  std::string_view sourceName;  // names the page in message positions; not owned, may be empty
+  CSourceLines sourceLines;     // lines and columns of the text being parsed, for its reports
 
   bool Cancelled() const { return cancelRequested.load(std::memory_order_relaxed); }
   // Raises the level to `level` unless it is already higher.

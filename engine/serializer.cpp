@@ -89,8 +89,6 @@ bool IsLayoutBoundary(const CHtmlNode& node) {
   return IsElement(node) && NameIsOneOf(node.name, kNames);
 }
 
-bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-
 bool InsideContentKeptAsItStands(const CHtmlNode& node) {
   for (const CHtmlNode* up = node.parent; up; up = up->parent) {
     if (KeepsContentAsItStands(*up)) return true;

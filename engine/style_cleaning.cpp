@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <array>
 
+#include "engine/white_space.h"
+
 namespace trimvale {
 
 namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
-
-bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
 // The first index of `c` at or after a position, for positions that never go back: each byte
 // of the text is looked at once over all queries, which keeps a sweep with many removals

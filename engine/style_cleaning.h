@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/white_space.h"
+
 namespace trimvale {
 
 // What happens to blanks at the very start of a style value after each removal.
@@ -50,9 +52,8 @@ void CleanStyleSheet(std::string& text, StyleSheetHolder holder);
 template <typename Visit>
 void ForEachDeclaration(std::string_view style, Visit visit) {
   auto trim = [](std::string_view s) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && IsLineSpace(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsLineSpace(s.back())) s.remove_suffix(1);
     return s;
   };
   while (!style.empty()) {

@@ -5,6 +5,7 @@
 
 #include "engine/messages.h"
 #include "engine/parser_internal.h"
+#include "engine/white_space.h"
 #include "rules/text_util.h"
 
 namespace trimvale::parse {
@@ -35,16 +36,37 @@ constexpr CParseMessageText kMessageTable[] = {
 };
 static_assert(std::size(kMessageTable) == static_cast<std::size_t>(ParseMessage::kPageTooLarge) + 1);
 
-bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
-bool IsLineSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Whether the "<" at `at` opens markup. As in a browser, only a letter, "!", "?" or "/" and a
+// letter after it do; "Preis <5 Euro", "x <= y" and "</5>" are text, and reading them as tags
+// would swallow the rest of the paragraph.
+bool OpensMarkup(std::string_view text, std::size_t at) {
+  if (at + 1 >= text.size()) return false;
+  const char c = text[at + 1];
+  if (c == '/') return at + 2 < text.size() && IsAsciiLetter(text[at + 2]);
+  return IsAsciiLetter(c) || c == '!' || c == '?';
+}
+
+// The next "<" at or after `from` that opens markup, or npos.
+std::size_t FindMarkup(std::string_view text, std::size_t from) {
+  while (from < text.size()) {
+    const void* hit = std::memchr(text.data() + from, '<', text.size() - from);
+    if (!hit) break;
+    const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+    if (OpensMarkup(text, at)) return at;
+    from = at + 1;
+  }
+  return std::string_view::npos;
+}
+
 
 // A tag name ends at white space or ">"; npos when the input ends first. Pages saved with bare
 // line feeds break long tags as `<span\nstyle=...>`, so a line feed ends a name just as a
 // carriage return does; otherwise the attributes would become part of the name.
 std::size_t NameEnd(std::string_view text, std::size_t from) {
   for (std::size_t i = from; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == ' ' || c == '>' || c == '\r' || c == '\n' || c == '\t' || c == '\f') return i;
+    if (IsWhiteSpace(text[i]) || text[i] == '>') return i;
   }
   return std::string_view::npos;
 }
@@ -64,6 +86,17 @@ std::size_t FindScriptEnd(std::string_view text, std::size_t from) {
     from = at + 1;
   }
   return text.size();
+}
+
+// A "<" or "</" at the very end of a text run is text only because markup follows it. Should a
+// clean-up pass take that markup away, it would meet the next text ("a <<span>b</span>" would
+// become "a <b") and open a tag that was never there; as an entity it stays text.
+void EscapeTrailingLessThan(CCompactString& text) {
+  const std::string_view t = text.view();
+  const std::size_t at = t.size() >= 1 && t.back() == '<'                       ? t.size() - 1
+                         : t.size() >= 2 && t.substr(t.size() - 2) == "</" ? t.size() - 2
+                                                                           : std::string_view::npos;
+  if (at != std::string_view::npos) text.Edit([at](std::string& s) { s.replace(at, 1, "&lt;"); });
 }
 
 bool IsPreformattedEntry(std::string_view entry) {
@@ -100,7 +133,16 @@ std::string FoldForm(std::string_view in, std::string_view form) {
 
 CParseMessageText MessageOf(ParseMessage id) { return kMessageTable[static_cast<std::size_t>(id)]; }
 
-void Report(CRunContext& ctx, ParseMessage id, std::initializer_list<std::string_view> args) {
+void ReportText(CRunContext& ctx, std::string_view text, std::int8_t level, std::size_t at) {
+  CMessageInfo info;
+  info.level = level;
+  info.file = ctx.sourceName;
+  ctx.sourceLines.Locate(at, info.line, info.column);
+  ctx.sink.AppendReport(text, info);
+  if (level > 0) ctx.RaiseLevel(level);
+}
+
+void Report(CRunContext& ctx, ParseMessage id, std::size_t at, std::initializer_list<std::string_view> args) {
   const CParseMessageText message = MessageOf(id);
   std::string out;
   auto arg = args.begin();
@@ -113,8 +155,7 @@ void Report(CRunContext& ctx, ParseMessage id, std::initializer_list<std::string
       out.push_back(text[i]);
     }
   }
-  ctx.sink.AppendText(out);
-  if (message.level > 0) ctx.RaiseLevel(message.level);
+  ReportText(ctx, out, message.level, at);
 }
 
 std::string FoldTextBreaks(std::string_view run) {
@@ -152,10 +193,8 @@ void CLookAheadIndex::Build(std::string_view text) {
   built_ = true;
   open_.clear();
   balance_.clear();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const void* hit = std::memchr(text.data() + i, '<', text.size() - i);
-    if (!hit) break;
-    i = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+  // Only a "<" that the tokenizer reads as markup takes part; "<5" in text is no tag here either.
+  for (std::size_t i = FindMarkup(text, 0); i != std::string_view::npos; i = FindMarkup(text, i + 1)) {
     open_.push_back(static_cast<std::uint32_t>(i));
   }
   balance_.assign(open_.size(), kUnbalanced);
@@ -229,8 +268,9 @@ std::int32_t CParser::ReadToken(CHtmlNode& node) {
   if (ctx_.Cancelled()) return 0;
   const std::size_t len = text_.size();
   if (ctx_.parsePos < 0 || static_cast<std::size_t>(ctx_.parsePos) >= len) {
-    ctx_.sink.AppendMessage(msg::kEndOfInputNoContent);
-    ctx_.RaiseLevel(1);
+    std::string text(MessageText(msg::kEndOfInputNoContent));
+    text += "\r\n";
+    ReportText(ctx_, text, 1, text_.size());
     node.skip = true;
     return -1;
   }
@@ -238,13 +278,13 @@ std::int32_t CParser::ReadToken(CHtmlNode& node) {
   // A script's content is one opaque run up to its end tag: a "<" or "//" comment inside it
   // is code, not markup.
   if (InScript() && !StartsWithNoCase(text_, p, kScriptEnd)) return ReadScriptContent(node, p);
-  if (text_[p] != '<') return ReadTextRun(node, p);
+  if (text_[p] != '<' || !OpensMarkup(text_, p)) return ReadTextRun(node, p);
 
   const bool endTag = p + 1 < len && text_[p + 1] == '/';
   const std::size_t nameStart = p + (endTag ? 2 : 1);
   const std::size_t e = NameEnd(text_, nameStart);
   if (e == std::string_view::npos) {
-    Report(ctx_, ParseMessage::kEndOfInputInTagName);
+    Report(ctx_, ParseMessage::kEndOfInputInTagName, p);
     return KeepAsText(node, p);
   }
   node.name.assign(text_.substr(nameStart, e - nameStart));
@@ -278,7 +318,8 @@ std::int32_t CParser::ReadScriptContent(CHtmlNode& node, std::size_t p) {
 }
 
 std::int32_t CParser::ReadTextRun(CHtmlNode& node, std::size_t p) {
-  std::size_t end = text_.find('<', p);
+  // The run may begin with a "<" that opens nothing; it ends where markup begins.
+  std::size_t end = FindMarkup(text_, p + 1);
   if (end == std::string_view::npos) end = text_.size();
   const std::string_view run = text_.substr(p, end - p);
   const auto count = static_cast<std::int32_t>(run.size());
@@ -296,6 +337,7 @@ std::int32_t CParser::ReadTextRun(CHtmlNode& node, std::size_t p) {
     // it stood for still separates this text from what came before.
     if (IsLineSpace(run.front()) && (node.text.empty() || !IsLineSpace(node.text.front()))) node.spaceBefore = true;
   }
+  if (end < text_.size()) EscapeTrailingLessThan(node.text);
   node.kind = TagKind::Text;
   node.endTagKind = kEndTagNone;
   node.layoutBits = 0;
@@ -307,7 +349,7 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
   const auto used = static_cast<std::int32_t>(e - p + 1);
   std::vector<std::string>& stack = ctx_.tagStack;
   if (stack.empty()) {
-    Report(ctx_, ParseMessage::kEndTagAtTopLevel);
+    Report(ctx_, ParseMessage::kEndTagAtTopLevel, p);
     node.skip = true;
     return used;
   }
@@ -317,7 +359,7 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
   }
   // The search of the whole stack compares letter case, unlike the comparisons around it.
   if (!HasExactEntry(node.name.str())) {
-    Report(ctx_, ParseMessage::kSurplusEndTag, {node.name});
+    Report(ctx_, ParseMessage::kSurplusEndTag, p, {node.name});
     node.skip = true;
     return used;
   }
@@ -326,8 +368,9 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
     Pop();
     Pop();
     ++ctx_.unwindCount;
+    unwindPos_ = p;
     const auto kind = FindEndTagKind(ctx_.LayoutTable(), inner);
-    if (!kind || *kind != kEndTagOptional) Report(ctx_, ParseMessage::kMissingEndTag, {inner, node.name});
+    if (!kind || *kind != kEndTagOptional) Report(ctx_, ParseMessage::kMissingEndTag, p, {inner, node.name});
     return used;
   }
 
@@ -337,17 +380,17 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
     const std::size_t aheadStart = static_cast<std::size_t>(target) + 2;
     const std::size_t aheadEnd = aheadStart <= text_.size() ? NameEnd(text_, aheadStart) : std::string_view::npos;
     if (aheadEnd == std::string_view::npos) {
-      Report(ctx_, ParseMessage::kEndOfInputInTagName);
+      Report(ctx_, ParseMessage::kEndOfInputInTagName, p);
       return KeepAsText(node, p);
     }
     const std::string_view ahead = text_.substr(aheadStart, aheadEnd - aheadStart);
     if (EqualsNoCase(ahead, stack.back())) {
-      Report(ctx_, ParseMessage::kSurplusEndTagAhead, {node.name});
+      Report(ctx_, ParseMessage::kSurplusEndTagAhead, p, {node.name});
       node.skip = true;
       return used;
     }
     if (stack.size() >= 2 && EqualsNoCase(ahead, stack[stack.size() - 2])) {
-      Report(ctx_, ParseMessage::kWrongEndTag, {node.name, stack.back()});
+      Report(ctx_, ParseMessage::kWrongEndTag, p, {node.name, stack.back()});
       Pop();
       return used;
     }
@@ -355,9 +398,10 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
 
   // Unwind up to the open element of this name; every element in between is closed implicitly.
   Pop();
+  unwindPos_ = p;
   for (;;) {
     if (stack.empty()) {
-      Report(ctx_, ParseMessage::kStackUnderflow);
+      Report(ctx_, ParseMessage::kStackUnderflow, p);
       break;
     }
     ++ctx_.unwindCount;
@@ -381,7 +425,7 @@ std::int32_t CParser::ReadStartTag(CHtmlNode& node, std::size_t p, std::size_t e
       node.name = "!--";
       const std::size_t close = text_.find("-->", p + 3);
       if (close == std::string_view::npos) {
-        Report(ctx_, ParseMessage::kUnclosedComment);
+        Report(ctx_, ParseMessage::kUnclosedComment, p);
         node.text.assign(text_.substr(std::min(p + 4, len)));
         node.isBare = node.text.empty();
         return static_cast<std::int32_t>(len - p);
@@ -400,7 +444,7 @@ std::int32_t CParser::ReadStartTag(CHtmlNode& node, std::size_t p, std::size_t e
       const std::size_t contentStart = std::min(p + 5, len);
       const std::size_t close = text_.find("</xmp", p + 3);
       if (close == std::string_view::npos) {
-        Report(ctx_, ParseMessage::kUnclosedXmp);
+        Report(ctx_, ParseMessage::kUnclosedXmp, p);
         node.text.assign(text_.substr(contentStart));
         node.isBare = node.text.empty();
         return static_cast<std::int32_t>(len - p);
@@ -420,12 +464,12 @@ std::int32_t CParser::ReadStartTag(CHtmlNode& node, std::size_t p, std::size_t e
   std::size_t close = e;
   while (close < len && text_[close] != '>' && text_[close] != '<') ++close;
   if (close >= len) {
-    Report(ctx_, ParseMessage::kEndOfInputInTag, {node.name});
+    Report(ctx_, ParseMessage::kEndOfInputInTag, p, {node.name});
     return KeepAsText(node, p);
   }
   std::int32_t used;
   if (text_[close] == '<') {
-    Report(ctx_, ParseMessage::kTagNotClosed, {node.name});
+    Report(ctx_, ParseMessage::kTagNotClosed, p, {node.name});
     used = static_cast<std::int32_t>(close - p);
   } else {
     if (text_[close - 1] == '/') node.endTagKind = kEndTagNone;

@@ -88,6 +88,26 @@ TEST_F(CliTest, TreePrintsOneLinePerNodeIndentedByDepth) {
             "      z\n"
             "!-- k --\n");
   EXPECT_EQ(result.err, "Stack-unterlauf beim Parsen des HTML Codes\n");
+  // A UTF-16 page is shown decoded; its byte-order mark is no text node.
+  EXPECT_EQ(RunCli(Args({"tree"}), std::string("\xFF\xFE<\0p\0>\0\xE4\0", 10)).out, "p\n  \xC3\xA4\n");
+}
+
+// --positions puts the place before each parse report, on a line of its own, and changes
+// nothing else; the file is named as given, "-" for standard input.
+TEST_F(CliTest, PositionsPrefixEachParseReport) {
+  const std::string page = "<p>a\r\n</td>Preis <5</p>";
+  const std::string report = "Ein Endtag zuviel, td wird gelöscht\n";
+  const auto plain = RunCli(Args({"optimize", "--options", "0"}), page);
+  const auto placed = RunCli(Args({"optimize", "--options", "0", "--positions"}), page);
+  EXPECT_EQ(plain.out, placed.out);
+  EXPECT_EQ(placed.err.substr(0, placed.err.find(report) + report.size()), "Parse Datei\n-:2:1: " + report);
+  EXPECT_EQ(placed.err.substr(placed.err.find(report)), plain.err.substr(plain.err.find(report)));
+
+  const std::string file = (dir_ / "seite.htm").string();
+  test::WriteFile(file, "\xEF\xBB\xBF<ul><li>\xC3\xA4</b>");
+  EXPECT_EQ(RunCli(Args({"tree", "--positions", file})).err, file + ":1:10: Ein Endtag zuviel, b wird gelöscht\n");
+  const auto batch = RunCli(Args({"files", "--positions", "--backup", "0", "-j", "2", file}));
+  EXPECT_NE(batch.err.find("\n" + file + ":1:10: Ein Endtag zuviel, b wird gelöscht\n"), std::string::npos) << batch.err;
 }
 
 // A page nested a million deep must not print a square of blanks: from 64 levels on, the

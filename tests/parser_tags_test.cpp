@@ -110,5 +110,21 @@ TEST(ParserText, FoldsLineBreaksOnlyOutsidePreformattedContent) {
   });
 }
 
+// Only "<" before a letter, "!", "?" or "/" and a letter opens markup; anything else is text, and
+// reading it as a tag would swallow the rest of the paragraph.
+TEST(ParserText, LessThanBeforeANonLetterIsText) {
+  ExpectRows({
+      {"digit, operators, blank", "<b>Preis <5, x <= y, a <- b, a < b</b>", R"(b["Preis <5, x <= y, a <- b, a < b"])",
+       "", 0},
+      {"end-tag form before a digit", "<p>a</5>b</p>", R"(p["a</5>b"])", "", 0},
+      {"at the end of the input", "<b>x</b>ich <3 <", R"(b["x"] "ich <3 <")", "", 0},
+      // Before markup it becomes an entity: were the markup removed, it would open a tag.
+      {"markup right after it", "<b>1 <<i>2</i>3 </<i>4</i></b>", R"(b["1 &lt;" i["2"] "3 &lt;/" i["4"]])", "", 0},
+      // The look-ahead of a wrong end tag must not land on it either.
+      {"look-ahead passes it", "<div><span><b>x</div></5></b></span></div>", R"(div[span[b["x" "</5>"]]])",
+       "Ein Endtag zuviel, div wird gelöscht", 1},
+  });
+}
+
 }  // namespace
 }  // namespace trimvale::test
