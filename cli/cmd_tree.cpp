@@ -48,7 +48,7 @@ struct CTreeCommand {
   int Run() {
     CStderrSink sink(/*buffered=*/true);
     CEnvironment env;
-    env.Load(common, sink);
+    env.Load(common, COptimizeOverrides{}, sink);
     std::string page, error;
     if (!ReadInput(file, page, error)) {
       sink.AppendText("Fehler: Die Datei '" + (file.empty() ? std::string("-") : file) +
@@ -65,9 +65,8 @@ struct CTreeCommand {
       }
       page = std::move(decoded);
     }
-    const CRunConfig config = env.MakeRunConfig();
     InstallInterruptHandler();
-    CRunContext ctx(config, sink, InterruptFlag());
+    CRunContext ctx(env.Config(), sink, InterruptFlag());
     CTreePrinter printer;
     ctx.observer = &printer;
     CHtmlNode root;
