@@ -12,6 +12,7 @@
 #include "rules/file_io.h"
 #include "rules/file_settings_store.h"
 #include "rules/program_folder.h"
+#include "rules/rule_texts.h"
 #include "rules/settings_table.h"
 
 namespace trimvale::cli {
@@ -65,7 +66,9 @@ void AddCommonOptions(CLI::App& command, CCommonOptions& options) {
 
 void CEnvironment::LoadStore(const CCommonOptions& options) {
   settingsPath_ = DefaultSettingsPath(options.settingsPath);
-  store_ = std::make_unique<CFileSettingsStore>(settingsPath_);
+  auto store = std::make_unique<CFileSettingsStore>(settingsPath_);
+  if (!store->LoadError().empty()) WriteStderr(file_text::SettingsUnreadable(settingsPath_, store->LoadError()) + "\n");
+  store_ = std::move(store);
 }
 
 void CEnvironment::Load(const CCommonOptions& options, const COptimizeOverrides& overrides, IOutputSink& sink) {

@@ -81,7 +81,8 @@ struct COptimizeOverrides {
 // The settings store, the program folder and the run configuration a command works with.
 class CEnvironment {
  public:
-  // Opens the settings store only.
+  // Opens the settings store only. A settings file that is there but cannot be read is reported
+  // on standard error; the store then gives the defaults and never overwrites the file.
   void LoadStore(const CCommonOptions& options);
   // Opens the store, resolves the program folder and sets the run up: the common options and
   // `overrides` over the stored settings. Rule-file problems the run survives are reported to

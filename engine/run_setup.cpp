@@ -43,6 +43,8 @@ CRunSetup LoadRunSetup(const ISettingsStore& store, const std::string& programFo
   if (layout.file == FileState::Missing) {
     // The run goes on with an empty table: every tag then takes the lookup's defaults.
     setup.warnings.emplace_back(file_text::kTagLayoutMissing);
+  } else if (layout.file == FileState::Unreadable) {
+    setup.warnings.push_back(file_text::RuleFileUnreadable(layoutFile, layout.readError));
   } else if (!layout.found && !overrides.layoutProfile.empty()) {
     setup.refusal = RunSetupRefusal::UnknownLayoutProfile;
     setup.refusalText = file_text::UnknownLayoutProfile(section, layoutFile);
@@ -53,6 +55,14 @@ CRunSetup LoadRunSetup(const ISettingsStore& store, const std::string& programFo
   if (!overrides.profile.empty()) {
     const std::string profileFile = programFolder + "/profile.txt";
     CProfileRulesRead profile = ReadProfileRules(profileFile, overrides.profile);
+    if (profile.file == FileState::Unreadable) {
+      setup.warnings.push_back(file_text::RuleFileUnreadable(profileFile, profile.readError));
+    }
+    if (!profile.listed) {
+      setup.refusal = RunSetupRefusal::UnknownProfile;
+      setup.refusalText = file_text::UnknownProfile(overrides.profile, profileFile, profile.profiles);
+      return setup;
+    }
     config.rules = std::make_shared<const CTagRuleList>(std::move(profile.rules));
     config.options.useProfile = true;
   }

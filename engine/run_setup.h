@@ -27,13 +27,14 @@ struct CRunOverrides {
   std::optional<std::string> indentUnit;     // as MakeIndentUnit builds it
 };
 
-// A run set-up that cannot go ahead: the layout profile named by the caller does not exist.
-enum class RunSetupRefusal { None, UnknownLayoutProfile };
+// A run set-up that cannot go ahead: the layout profile or optimization profile named by the
+// caller does not exist.
+enum class RunSetupRefusal { None, UnknownLayoutProfile, UnknownProfile };
 
 struct CRunSetup {
   CRunConfig config;
-  // Lines for the output pane about rule files the run does without (a missing tageinst.txt),
-  // each ending in "\r\n", in the order they arose.
+  // Lines for the output pane about rule files the run does without (missing or unreadable
+  // tageinst.txt, unreadable profile.txt), each ending in "\r\n", in the order they arose.
   std::vector<std::string> warnings;
   RunSetupRefusal refusal = RunSetupRefusal::None;
   std::string refusalText;  // the reason, German, without a line end (naming what does exist)
@@ -41,8 +42,9 @@ struct CRunSetup {
 
 // Reads the layout values and switches from `store`, loads the layout profile (the caller's, else
 // "standard") from `programFolder`/tageinst.txt and, when one is named, the optimization profile
-// from `programFolder`/profile.txt, then applies `overrides`. A missing tageinst.txt is a warning
-// and leaves the table empty; a named layout profile that the file lacks refuses the set-up.
+// from `programFolder`/profile.txt, then applies `overrides`. A missing or unreadable tageinst.txt
+// is a warning and leaves the table empty; a named layout profile that the file lacks, or a named
+// optimization profile that profile.txt does not list, refuses the set-up.
 CRunSetup LoadRunSetup(const ISettingsStore& store, const std::string& programFolder, const CRunOverrides& overrides);
 
 // Puts the switches and layout values of `overrides` into `config`; the profile choice stays.

@@ -114,7 +114,9 @@ std::shared_ptr<const CSectionFile::CLoaded> CSectionFile::Load() {
   loaded->generation = generation;
   if (state_ == FileState::Present) {
     std::string bytes;
-    if (!ReadWholeFile(path, bytes, &readError_)) {
+    // Not a plain file (a FIFO would hang the read, /dev/zero never ends) or too large: the file
+    // is treated as unreadable, so it is reported and never overwritten blind.
+    if (!ReadRegularFile(path, bytes, kMaxRuleFileSize, &readError_)) {
       state_ = FileState::Unreadable;
       loaded_.reset();
       return nullptr;

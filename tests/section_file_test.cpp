@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <functional>
 
+#include "rules/file_io.h"
 #include "tests/test_util.h"
 
 namespace trimvale {
@@ -115,6 +117,35 @@ TEST(SectionFile, EachObjectKeepsItsOwnFile) {
   ASSERT_TRUE(writer.DeleteEntry(3, "sec"));
   EXPECT_EQ(reader.ReadEntry(3, "sec"), 0);
   EXPECT_EQ(other.ReadEntry(3, "sec"), 5);
+}
+
+// A file that is there but cannot be used is reported as such, read as empty and never written:
+// a FIFO must not hang the program, a link to /dev/zero must not fill the memory.
+TEST(SectionFile, RefusesWhatIsNotAPlainFileOfSaneSize) {
+  CTempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", dir / "zero");
+  std::filesystem::create_directory(dir / "ordner");
+  WriteFile(dir / "gross", "[a]\n1=x\n");
+  std::filesystem::resize_file(dir / "gross", kMaxRuleFileSize + 1);
+  struct Row {
+    const char* name;
+    std::string reason;
+  } rows[] = {{"fifo", "keine gewöhnliche Datei"},
+              {"zero", "keine gewöhnliche Datei"},
+              {"ordner", SystemErrorText(EISDIR)},
+              {"gross", "Datei ist größer als 16 MB"}};
+  for (const Row& row : rows) {
+    CSectionFile file((dir / row.name).string());
+    EXPECT_FALSE(file.ReadKeys("a")) << row.name;
+    EXPECT_EQ(file.State(), FileState::Unreadable) << row.name;
+    EXPECT_EQ(file.ReadError(), row.reason) << row.name;
+    EXPECT_FALSE(file.WriteValue(2, "y", "a")) << row.name;
+  }
+  EXPECT_EQ(std::filesystem::file_size(dir / "gross"), kMaxRuleFileSize + 1);
+  CSectionFile missing((dir / "fehlt").string());
+  EXPECT_FALSE(missing.ReadKeys("a"));
+  EXPECT_EQ(missing.State(), FileState::Missing);
 }
 
 TEST(SectionFile, NeverOverwritesAFileItCannotRead) {

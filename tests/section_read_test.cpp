@@ -22,7 +22,6 @@ TEST(SectionFile, ReadSectionMatchesReadingEntryByEntry) {
       {"repeated key", "[p]\n1=a\\#1\\#x\n1=b\\#2\\#y\n2=c\n", "p"},
       {"leading zero and blanks", "[p]\n01=a\n 2 = b\\#\\#z\n1=c\n", "p"},
       {"empty entries", "[p]\n1=\n2=b\n3=\n", "p"},
-      {"default section", "[standard]\n1=s\\#2\\#3\n", ""},
       {"missing section", "[q]\n1=a\n", "p"},
   };
   for (const CRow& row : rows) {
