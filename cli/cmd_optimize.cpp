@@ -41,7 +41,11 @@ struct COptimizeCommand {
     if (result == 0) return kExitWithheld;
 
     if (outputPath.empty() && !inPlace) {
-      WriteStdout(job.text);
+      // A full disk or /dev/full must not pass for a written result.
+      if (!WriteStdout(job.text, &error) || !CloseStdout(&error)) {
+        sink.AppendText(StdoutFailed(error) + "\r\n");
+        return kExitIoError;
+      }
       return kExitOk;
     }
     const std::string target = inPlace ? file : outputPath;

@@ -21,10 +21,17 @@ class CTreePrinter : public IParseObserver {
     out_ += line;
     if (out_.size() > (1u << 20)) Flush();
   }
+  // Once a write has failed, the rest of the tree is not written; Failed tells why.
   void Flush() {
-    WriteStdout(out_);
+    if (error_.empty()) WriteStdout(out_, &error_);
     out_.clear();
   }
+  bool Finish() {
+    Flush();
+    if (error_.empty()) CloseStdout(&error_);
+    return error_.empty();
+  }
+  const std::string& Failed() const { return error_; }
 
  private:
   static void AppendEscaped(std::string& line, std::string_view text) {
@@ -39,6 +46,7 @@ class CTreePrinter : public IParseObserver {
     }
   }
   std::string out_;
+  std::string error_;  // the reason standard output failed; empty while it works
 };
 
 struct CTreeCommand {
@@ -71,7 +79,10 @@ struct CTreeCommand {
     ctx.observer = &printer;
     CHtmlNode root;
     ParseDocument(ctx, root, page);
-    printer.Flush();
+    if (!printer.Finish()) {
+      sink.AppendText(StdoutFailed(printer.Failed()) + "\r\n");
+      return kExitIoError;
+    }
     return InterruptFlag().load() ? kExitCancelled : kExitOk;
   }
 };

@@ -209,19 +209,36 @@ void InstallInterruptHandler() {
 }
 
 namespace {
-void WriteAllTo(int fd, std::string_view bytes) {
+// 0 when every byte was written, else the errno of the failed write.
+int WriteAllTo(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd, bytes.data(), bytes.size());
     if (n < 0) {
       if (errno == EINTR) continue;
-      return;
+      return errno;
     }
     bytes.remove_prefix(static_cast<std::size_t>(n));
   }
+  return 0;
 }
 }  // namespace
 
-void WriteStdout(std::string_view bytes) { WriteAllTo(STDOUT_FILENO, bytes); }
-void WriteStderr(std::string_view text) { WriteAllTo(STDERR_FILENO, text); }
+bool WriteStdout(std::string_view bytes, std::string* error) {
+  const int code = WriteAllTo(STDOUT_FILENO, bytes);
+  if (code != 0 && error) *error = SystemErrorText(code);
+  return code == 0;
+}
+
+bool CloseStdout(std::string* error) {
+  if (::close(STDOUT_FILENO) == 0 || errno == EINTR) return true;
+  if (error) *error = SystemErrorText(errno);
+  return false;
+}
+
+std::string StdoutFailed(std::string_view reason) {
+  return "Fehler: Die Standardausgabe kann nicht geschrieben werden: " + std::string(reason);
+}
+
+void WriteStderr(std::string_view text) { static_cast<void>(WriteAllTo(STDERR_FILENO, text)); }
 
 }  // namespace trimvale::cli

@@ -116,8 +116,14 @@ bool ReadInput(const std::string& file, std::string& out, std::string& error);
 std::atomic<bool>& InterruptFlag();
 void InstallInterruptHandler();
 
-// Writes bytes to standard output / standard error unchanged.
-void WriteStdout(std::string_view bytes);
+// Writes bytes to standard output unchanged. False, with the system's reason in `error`, when
+// they could not all be written (a full disk, /dev/full, a closed pipe).
+bool WriteStdout(std::string_view bytes, std::string* error = nullptr);
+// Closes standard output, so that an error the system reports only then is not lost either.
+bool CloseStdout(std::string* error = nullptr);
+// The message that reports a failed standard output, without a line end.
+std::string StdoutFailed(std::string_view reason);
+// Writes text to standard error unchanged.
 void WriteStderr(std::string_view text);
 
 }  // namespace trimvale::cli

@@ -134,6 +134,21 @@ TEST_F(CliTest, UnusableRuleAndSettingsFilesAreReported) {
   EXPECT_EQ(set.status, 1) << set.err;
 }
 
+// A result that cannot be written to standard output is a failure, never a success.
+TEST_F(CliTest, FailedStandardOutputExitsWithOne) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"optimize", "--options", "0"}, {"tree"}, {"settings", "get", "Einstellungen", "Baumart"}};
+  for (const auto& args : cases) {
+    std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$0\" \"$@\" >/dev/full", test::CliPath()};
+    for (const std::string& arg : Args(args)) argv.push_back(arg);
+    test::CChildProcess child(argv, "<p>x</p>");
+    const auto& result = child.Wait();
+    EXPECT_EQ(result.status, 1) << args[0] << "\n" << result.err;
+    EXPECT_NE(result.err.find("Fehler: Die Standardausgabe kann nicht geschrieben werden: "), std::string::npos)
+        << result.err;
+  }
+}
+
 // Twenty programs writing the store at once: each value reaches the file.
 TEST_F(CliTest, ConcurrentSettingsWritesKeepEveryValue) {
   std::vector<std::unique_ptr<test::CChildProcess>> children;
