@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -148,6 +149,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const CTagLayout& record : table.Records()) Check(table.Find(record.name) != nullptr, "record not found");
     CTagRuleList rules;
     LoadProfileRules(rules, file, section);
+
+    // Reading a whole section at once must give what reading it entry by entry gives: repeated
+    // keys their first entry, keys with leading zeros or blanks by their number, no empty entry.
+    const std::string lowered = Lower(section.empty() ? "standard" : section);
+    std::set<std::int32_t> visited;
+    file.ReadSection(section, [&](std::int32_t key, const std::string& f1, const std::string& f2,
+                                  const std::string& f3) {
+      const auto found = before.find({lowered, key});
+      Check(found != before.end() && found->second.size() == 4 && found->second[1] == f1 &&
+                found->second[2] == f2 && found->second[3] == f3,
+            "a section read at once differs from reading it entry by entry");
+      visited.insert(key);
+    });
+    for (const auto& [where, fields] : before) {
+      Check(where.first != lowered || fields.size() == 1 || visited.count(where.second) == 1,
+            "a section read at once lacks an entry");
+    }
   }
   ListProfiles(file);
 
