@@ -119,22 +119,16 @@ TEST(SectionFile, EachObjectKeepsItsOwnFile) {
   EXPECT_EQ(other.ReadEntry(3, "sec"), 5);
 }
 
-// A file that is there but cannot be used is reported as such, read as empty and never written:
-// a FIFO must not hang the program, a link to /dev/zero must not fill the memory.
+// A file that is there but cannot be used is reported as such, read as empty and never written.
 TEST(SectionFile, RefusesWhatIsNotAPlainFileOfSaneSize) {
   CTempDir dir;
-  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-  std::filesystem::create_symlink("/dev/zero", dir / "zero");
   std::filesystem::create_directory(dir / "ordner");
   WriteFile(dir / "gross", "[a]\n1=x\n");
   std::filesystem::resize_file(dir / "gross", kMaxRuleFileSize + 1);
   struct Row {
     const char* name;
     std::string reason;
-  } rows[] = {{"fifo", "keine gewöhnliche Datei"},
-              {"zero", "keine gewöhnliche Datei"},
-              {"ordner", SystemErrorText(EISDIR)},
-              {"gross", "Datei ist größer als 16 MB"}};
+  } rows[] = {{"ordner", SystemErrorText(EISDIR)}, {"gross", "Datei ist größer als 16 MB"}};
   for (const Row& row : rows) {
     CSectionFile file((dir / row.name).string());
     EXPECT_FALSE(file.ReadKeys("a")) << row.name;
