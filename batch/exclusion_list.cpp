@@ -91,7 +91,7 @@ std::optional<std::string> SerializeExclusionList(const std::vector<std::string>
 bool ReadExclusionList(const std::string& path, std::vector<std::string>& entries) {
   entries.clear();
   std::string bytes;
-  if (!ReadWholeFile(path, bytes)) return false;
+  if (!ReadRegularFile(path, bytes, kMaxExclusionListSize)) return false;
   auto parsed = ParseExclusionList(bytes);
   if (!parsed) return false;
   entries = std::move(*parsed);

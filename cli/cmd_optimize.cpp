@@ -27,9 +27,8 @@ struct COptimizeCommand {
     CPositionSink positionSink(stderrSink);
     IOutputSink& sink = common.positions ? static_cast<IOutputSink&>(positionSink) : stderrSink;
     CEnvironment env;
-    env.Load(common, sink);
-    CRunConfig config = env.MakeRunConfig();
-    overrides.ApplyTo(config);
+    env.Load(common, overrides, sink);
+    const CRunConfig& config = env.Config();
 
     const std::string inputName = file.empty() ? std::string("-") : file;
     COptimizeJob job;
@@ -47,7 +46,11 @@ struct COptimizeCommand {
     if (result == 0) return kExitWithheld;
 
     if (outputPath.empty() && !inPlace) {
-      WriteStdout(job.text);
+      // A full disk or /dev/full must not pass for a written result.
+      if (!WriteStdout(job.text, &error) || !CloseStdout(&error)) {
+        sink.AppendText(StdoutFailed(error) + "\r\n");
+        return kExitIoError;
+      }
       return kExitOk;
     }
     // A linked FILE is written where the link leads, and the link stays (WriteFileAtomically).

@@ -28,14 +28,10 @@ struct CSettingsCommand {
         }
         out += std::string(def->name) + "=" + Read(store, *def) + "\n";
       }
-      WriteStdout(out);
-      return kExitOk;
+      return Print(out);
     }
     const CSettingDef* def = FindSetting(section, name);
-    if (get->parsed()) {
-      WriteStdout((def ? Read(store, *def) : store.ReadString(section, name, "")) + "\n");
-      return kExitOk;
-    }
+    if (get->parsed()) return Print((def ? Read(store, *def) : store.ReadString(section, name, "")) + "\n");
     bool ok = false;
     if (def && !def->isString) {
       std::size_t used = 0;
@@ -57,6 +53,13 @@ struct CSettingsCommand {
       return kExitIoError;
     }
     return kExitOk;
+  }
+
+  static int Print(std::string_view text) {
+    std::string error;
+    if (WriteStdout(text, &error) && CloseStdout(&error)) return kExitOk;
+    WriteStderr(StdoutFailed(error) + "\n");
+    return kExitIoError;
   }
 
   static std::string Read(const ISettingsStore& store, const CSettingDef& def) {

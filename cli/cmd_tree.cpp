@@ -30,10 +30,17 @@ class CTreePrinter : public IParseObserver {
     out_ += line;
     if (out_.size() > (1u << 20)) Flush();
   }
+  // Once a write has failed, the rest of the tree is not written; Failed tells why.
   void Flush() {
-    WriteStdout(out_);
+    if (error_.empty()) WriteStdout(out_, &error_);
     out_.clear();
   }
+  bool Finish() {
+    Flush();
+    if (error_.empty()) CloseStdout(&error_);
+    return error_.empty();
+  }
+  const std::string& Failed() const { return error_; }
 
  private:
   static void AppendEscaped(std::string& line, std::string_view text) {
@@ -48,6 +55,7 @@ class CTreePrinter : public IParseObserver {
     }
   }
   std::string out_;
+  std::string error_;  // the reason standard output failed; empty while it works
 };
 
 struct CTreeCommand {
@@ -59,7 +67,7 @@ struct CTreeCommand {
     CPositionSink positionSink(stderrSink);
     IOutputSink& sink = common.positions ? static_cast<IOutputSink&>(positionSink) : stderrSink;
     CEnvironment env;
-    env.Load(common, sink);
+    env.Load(common, COptimizeOverrides{}, sink);
     std::string page, error;
     if (!ReadInput(file, page, error)) {
       sink.AppendText("Fehler: Die Datei '" + (file.empty() ? std::string("-") : file) +
@@ -76,9 +84,8 @@ struct CTreeCommand {
       sink.AppendText("HTML Fehler: Die Seite ist kein gültiges UTF-16.\r\n");
       return kExitOk;
     }
-    const CRunConfig config = env.MakeRunConfig();
     InstallInterruptHandler();
-    CRunContext ctx(config, sink, InterruptFlag());
+    CRunContext ctx(env.Config(), sink, InterruptFlag());
     ctx.pageEncoding = PageEncoding::Utf8;
     ctx.declaredCharset = decoded.encoding.charset;
     const std::string sourceName = file.empty() ? std::string("-") : file;
@@ -87,7 +94,10 @@ struct CTreeCommand {
     ctx.observer = &printer;
     CHtmlNode root;
     ParseDocument(ctx, root, decoded.utf8);
-    printer.Flush();
+    if (!printer.Finish()) {
+      sink.AppendText(StdoutFailed(printer.Failed()) + "\r\n");
+      return kExitIoError;
+    }
     return InterruptFlag().load() ? kExitCancelled : kExitOk;
   }
 };

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -99,9 +100,9 @@ using CSnapshot = std::map<std::pair<std::string, std::int32_t>, std::vector<std
 
 // Every entry of every named section as ReadEntry sees it, keyed by lower-cased section name
 // (section names compare without regard to case, so two spellings are one section).
-CSnapshot ReadAll(const std::vector<std::string>& sections) {
+CSnapshot ReadAll(const std::string& path, const std::vector<std::string>& sections) {
   CSnapshot snapshot;
-  CSectionFile file;
+  CSectionFile file(path);
   for (const std::string& section : sections) {
     if (!file.ReadKeys(section)) continue;
     const std::vector<std::int32_t> keys = file.Keys();
@@ -141,13 +142,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CSectionFile::SplitValue(text, field1, field2, field3);
 
   const std::vector<std::string> sections = SectionNames(text);
-  const CSnapshot before = ReadAll(sections);
+  const CSnapshot before = ReadAll(scratch.path(), sections);
   for (const std::string& section : sections) {
     CTagLayoutTable table;
     LoadLayoutProfile(table, file, section);
     for (const CTagLayout& record : table.Records()) Check(table.Find(record.name) != nullptr, "record not found");
     CTagRuleList rules;
     LoadProfileRules(rules, file, section);
+
+    // Reading a whole section at once must give what reading it entry by entry gives: repeated
+    // keys their first entry, keys with leading zeros or blanks by their number, no empty entry.
+    const std::string lowered = Lower(section.empty() ? "standard" : section);
+    std::set<std::int32_t> visited;
+    file.ReadSection(section, [&](std::int32_t key, const std::string& f1, const std::string& f2,
+                                  const std::string& f3) {
+      const auto found = before.find({lowered, key});
+      Check(found != before.end() && found->second.size() == 4 && found->second[1] == f1 &&
+                found->second[2] == f2 && found->second[3] == f3,
+            "a section read at once differs from reading it entry by entry");
+      visited.insert(key);
+    });
+    for (const auto& [where, fields] : before) {
+      Check(where.first != lowered || fields.size() == 1 || visited.count(where.second) == 1,
+            "a section read at once lacks an entry");
+    }
   }
   ListProfiles(file);
 
@@ -164,7 +182,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(file.GetField1() == "neu" && file.GetField2() == "alt" && file.GetField3() == "10110101",
           "written entry read back with other fields");
   }
-  const CSnapshot afterWrite = ReadAll(sections);
+  const CSnapshot afterWrite = ReadAll(scratch.path(), sections);
   CheckUntouched(before, afterWrite, section, key, false);
 
   // A value from the input itself: refused only for a line break; whatever is accepted reads
@@ -175,10 +193,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   Check(file.DeleteEntry(key, section), "entry delete failed");
   Check(file.ReadEntry(key, section) == 0, "deleted entry still read");
-  CheckUntouched(before, ReadAll(sections), section, key, false);
+  CheckUntouched(before, ReadAll(scratch.path(), sections), section, key, false);
 
   Check(file.DeleteSection(section), "section delete failed");
   Check(!file.ReadKeys(section), "deleted section still has keys");
-  CheckUntouched(before, ReadAll(sections), section, key, true);
+  CheckUntouched(before, ReadAll(scratch.path(), sections), section, key, true);
   return 0;
 }

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <random>
 
+#include "rules/rule_texts.h"
+
 namespace trimvale {
 
 namespace {
@@ -66,19 +68,44 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+namespace {
+
+enum class ReadKind { AnyFile, RegularOnly };
+
+bool ReadFileImpl(const std::string& path, std::string& out, ReadKind kind, std::uint64_t maxBytes,
+                  std::string* error) {
+  out.clear();
+  // Without O_NONBLOCK the open of a FIFO waits for a writer, possibly for ever. A regular file
+  // ignores the flag.
+  const int flags = O_RDONLY | O_CLOEXEC | (kind == ReadKind::RegularOnly ? O_NONBLOCK : 0);
+  const int fd = ::open(path.c_str(), flags);
   if (fd < 0) {
     SetError(error, errno);
     return false;
   }
-  out.clear();
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0) {
+    const int code = errno;
+    ::close(fd);
+    SetError(error, code);
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) {
     ::close(fd);
     SetError(error, EISDIR);
     return false;
   }
+  if (kind == ReadKind::RegularOnly && !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    if (error) *error = std::string(file_text::kNotARegularFile);
+    return false;
+  }
+  auto tooLarge = [&] {
+    ::close(fd);
+    if (error) *error = file_text::TooLarge(maxBytes);
+    return false;
+  };
+  if (st.st_size > 0 && static_cast<std::uint64_t>(st.st_size) > maxBytes) return tooLarge();
   if (st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
   char buffer[1 << 16];
   for (;;) {
@@ -87,15 +114,31 @@ bool ReadWholeFile(const std::string& path, std::string& out, std::string* error
       if (errno == EINTR) continue;
       const int code = errno;
       ::close(fd);
+      out.clear();
       SetError(error, code);
       return false;
     }
     if (n == 0) break;
+    if (out.size() + static_cast<std::uint64_t>(n) > maxBytes) {
+      out.clear();
+      return tooLarge();
+    }
     out.append(buffer, static_cast<std::size_t>(n));
   }
   ::close(fd);
   return true;
 }
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
+  return ReadFileImpl(path, out, ReadKind::AnyFile, UINT64_MAX, error);
+}
+
+bool ReadRegularFile(const std::string& path, std::string& out, std::uint64_t maxBytes, std::string* error) {
+  return ReadFileImpl(path, out, ReadKind::RegularOnly, maxBytes, error);
+}
+
 
 namespace {
 // Where a write to `path` must land so that a symbolic link stays a link: the end of its chain

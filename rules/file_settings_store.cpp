@@ -1,11 +1,18 @@
 #include "rules/file_settings_store.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
 
 #include "rules/file_io.h"
 #include "rules/program_folder.h"
+#include "rules/rule_texts.h"
 
 namespace trimvale {
 
@@ -37,6 +44,51 @@ std::string_view TrimBlanks(std::string_view s) {
 bool ValidNames(std::string_view section, std::string_view name) {
   return CIniText::IsValidSectionName(section) && CIniText::IsValidKey(name);
 }
+
+// An exclusive lock on the settings file itself, held for one read-change-write, so that two
+// programs writing at once (the desktop program and a command line, or twenty scripts) never
+// write a file that lacks the other's value. Every write replaces the file by a new one; a lock
+// won on a file that was replaced while waiting guards nothing, so then the new file is locked.
+class CSettingsFileLock {
+ public:
+  // Opens the file, creating it empty when missing (an empty file is an empty store), and waits
+  // for the lock. False with the reason in `error` when the file cannot be opened or locked.
+  bool Acquire(const std::string& path, std::string& error) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+      // O_NONBLOCK: a FIFO in the file's place must not hang the open; it is refused below.
+      fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+      if (fd_ < 0) return Fail(errno, error);
+      while (::flock(fd_, LOCK_EX) != 0) {
+        if (errno != EINTR) return Fail(errno, error);
+      }
+      struct stat locked {}, current {};
+      if (::fstat(fd_, &locked) != 0) return Fail(errno, error);
+      if (!S_ISREG(locked.st_mode)) {
+        error = std::string(file_text::kNotARegularFile);
+        Release();
+        return false;
+      }
+      if (::stat(path.c_str(), &current) == 0 && current.st_dev == locked.st_dev && current.st_ino == locked.st_ino) {
+        return true;
+      }
+      Release();
+    }
+    return Fail(EAGAIN, error);
+  }
+  ~CSettingsFileLock() { Release(); }
+
+ private:
+  bool Fail(int code, std::string& error) {
+    error = SystemErrorText(code);
+    Release();
+    return false;
+  }
+  void Release() {
+    if (fd_ >= 0) ::close(fd_);  // closing the last descriptor of the file drops the lock
+    fd_ = -1;
+  }
+  int fd_ = -1;
+};
 
 }  // namespace
 
@@ -132,7 +184,7 @@ CFileSettingsStore::CFileSettingsStore(std::string path) : path_(std::move(path)
   const auto status = std::filesystem::status(path_, ec);
   if (status.type() == std::filesystem::file_type::not_found) return;  // first run: created by the first write
   std::string bytes;
-  if (ReadWholeFile(path_, bytes, &loadError_)) {
+  if (ReadRegularFile(path_, bytes, kMaxRuleFileSize, &loadError_)) {
     text_ = CIniText(std::move(bytes));
   } else {
     fileWritable_ = false;
@@ -168,11 +220,23 @@ bool CFileSettingsStore::WriteString(std::string_view section, std::string_view 
 bool CFileSettingsStore::Store(std::string_view section, std::string_view name, const std::string& encoded) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!ValidNames(section, name)) return false;
-  if (!text_.Set(section, name, encoded)) return false;
-  if (!fileWritable_) return false;
+  auto keepInMemory = [&] {
+    text_.Set(section, name, encoded);
+    return false;
+  };
+  if (!fileWritable_) return keepInMemory();
   std::error_code ec;
   const std::filesystem::path parent = std::filesystem::path(path_).parent_path();
   if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+  CSettingsFileLock fileLock;
+  std::string error, bytes;
+  if (!fileLock.Acquire(path_, error)) return keepInMemory();
+  // Another program may have written since this store read the file: the change goes into the
+  // file as it is now, so that no one's value is lost.
+  if (!ReadRegularFile(path_, bytes, kMaxRuleFileSize, &error)) return keepInMemory();
+  CIniText current(std::move(bytes));
+  if (!current.Set(section, name, encoded)) return keepInMemory();
+  text_ = std::move(current);
   return WriteFileAtomically(path_, text_.Text());
 }
 

@@ -18,9 +18,11 @@
 // taken as it stands. So every string, line breaks and blanks at its ends included, survives a
 // round trip, and a file edited by hand in the plain form still reads as expected.
 //
-// The file is read once, when the store is made; reads are answered from memory, and every write
-// changes memory and then replaces the file atomically (temporary file and rename, permission
-// bits kept), creating its folders when they are missing.
+// The file is read when the store is made; reads are answered from memory. Every write locks the
+// file (flock), reads it again, so that values other programs wrote meanwhile are kept, changes
+// the one value and replaces the file atomically (temporary file and rename, permission bits
+// kept), creating its folders when they are missing. A file that is not a plain file or is larger
+// than 16 MB is treated as unreadable.
 
 #include <mutex>
 #include <string>

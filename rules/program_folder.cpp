@@ -53,7 +53,7 @@ void SeedFolder(const std::string& folder, const std::string& executablePath) {
     std::error_code ec;
     if (fs::exists(fs::symlink_status(target, ec))) continue;
     std::string bytes;
-    if (!IsRegularFile(defaults + "/" + name) || !ReadWholeFile(defaults + "/" + name, bytes)) continue;
+    if (!ReadRegularFile(defaults + "/" + name, bytes, kMaxRuleFileSize)) continue;
     WriteFileAtomically(target, bytes);
   }
 }

@@ -51,9 +51,8 @@ std::string PlacesOf(std::string_view input, PageEncoding encoding = PageEncodin
     }
     std::string places;
   } sink;
-  static const CTagLayoutTable table = SmallLayoutTable();
   CRunConfig config;
-  config.layoutTable = &table;
+  config.layoutTable = std::make_shared<const CTagLayoutTable>(SmallLayoutTable());
   std::atomic<bool> cancel{false};
   CRunContext ctx(config, sink, cancel);
   ctx.pageEncoding = encoding;

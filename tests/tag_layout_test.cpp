@@ -14,10 +14,8 @@ TEST(TagLayout, ClassifiesNamesInTheFixedOrder) {
     TagKind kind;
     std::vector<const char*> names;
   } rows[] = {
-      {TagKind::P, {"P"}},
       {TagKind::CommentIf, {"!--[if"}},
       {TagKind::DownlevelIf, {"![if"}},
-      {TagKind::Office, {"O:P"}},
       {TagKind::Heading, {"h", "H1", "h:"}},
       {TagKind::Comment, {"!--", "!--x"}},
       {TagKind::Other, {"![endif]--", "h;", "head", "hr", "o:x", ""}},
@@ -67,7 +65,6 @@ TEST(TagLayout, LayoutModeOverridesBitsButNotEndTagKind) {
   auto tree = FindTagLayout(table, "br", kLayoutTree);
   EXPECT_EQ(tree.layoutBits, 181);
   EXPECT_EQ(tree.endTagKind, 0);
-  EXPECT_EQ(FindTagLayout(table, "br", kLayoutUserProfile).layoutBits, 0x81);
 }
 
 }  // namespace
