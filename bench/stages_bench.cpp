@@ -11,6 +11,7 @@
 #include "engine/charset.h"
 #include "engine/cleanup_passes.h"
 #include "engine/optimize_job.h"
+#include "engine/page_codec.h"
 #include "engine/parser.h"
 #include "engine/serializer.h"
 
@@ -34,7 +35,6 @@ const std::vector<CPreparedPage>& PreparedCorpus() {
         p.charset = DetectPageCharset(p.text);
       } else {
         if (!Utf16ToUtf8(page, form, p.text)) continue;
-        if (p.text.rfind("\xEF\xBB\xBF", 0) == 0) p.text.erase(0, 3);
         p.charset.encoding = PageEncoding::Utf8;
       }
       prepared.push_back(std::move(p));

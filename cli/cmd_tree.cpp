@@ -3,8 +3,8 @@
 
 #include "cli/commands.h"
 #include "cli/common.h"
-#include "engine/charset.h"
 #include "engine/html_node.h"
+#include "engine/page_codec.h"
 #include "engine/parser.h"
 
 namespace trimvale::cli {
@@ -55,23 +55,25 @@ struct CTreeCommand {
                       "' kann nicht gelesen werden: " + error + "\r\n");
       return kExitIoError;
     }
-    // The parse sees what an optimization run would see: a UTF-16 page in its UTF-8 form.
-    const Utf16Form utf16 = DetectUtf16(page);
-    if (utf16 != Utf16Form::None) {
-      std::string decoded;
-      if (!Utf16ToUtf8(page, utf16, decoded)) {
-        sink.AppendText("HTML Fehler: Die Seite ist kein gültiges UTF-16.\r\n");
-        return kExitOk;
-      }
-      page = std::move(decoded);
+    // The tree shows the page's text as an editor shows it: decoded, without a byte-order mark.
+    // A UTF-16 page with broken surrogates is refused, as an optimization run refuses it.
+    CDecodedPage decoded = DecodePage(page);
+    std::string().swap(page);
+    const bool utf16 =
+        decoded.encoding.kind == CPageEncoding::Utf16LE || decoded.encoding.kind == CPageEncoding::Utf16BE;
+    if (utf16 && !decoded.lossless) {
+      sink.AppendText("HTML Fehler: Die Seite ist kein gültiges UTF-16.\r\n");
+      return kExitOk;
     }
     const CRunConfig config = env.MakeRunConfig();
     InstallInterruptHandler();
     CRunContext ctx(config, sink, InterruptFlag());
+    ctx.pageEncoding = PageEncoding::Utf8;
+    ctx.declaredCharset = decoded.encoding.charset;
     CTreePrinter printer;
     ctx.observer = &printer;
     CHtmlNode root;
-    ParseDocument(ctx, root, page);
+    ParseDocument(ctx, root, decoded.utf8);
     printer.Flush();
     return InterruptFlag().load() ? kExitCancelled : kExitOk;
   }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 
 #include "rules/text_util.h"
 
@@ -63,80 +62,6 @@ std::string_view CharsetOfMeta(std::string_view attributes) {
   if (!equiv || !EqualsNoCase(Trim(*equiv), "content-type")) return {};
   auto content = FindTagAttribute(attributes, "content");
   return content ? Trim(CharsetOfContentType(*content)) : std::string_view{};
-}
-
-void AppendUtf8(std::uint32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-void AppendUnit(std::uint16_t unit, Utf16Form form, std::string& out) {
-  const char hi = static_cast<char>(unit >> 8);
-  const char lo = static_cast<char>(unit & 0xFF);
-  if (form == Utf16Form::BigEndian) {
-    out += hi;
-    out += lo;
-  } else {
-    out += lo;
-    out += hi;
-  }
-}
-
-constexpr std::uint32_t kReplacementChar = 0xFFFD;
-
-// Decodes one code point at `i` and advances `i`. A byte that does not start a well-formed
-// sequence (stray continuation, overlong form, surrogate, beyond U+10FFFF, cut short) yields
-// U+FFFD and is skipped on its own, so the bytes after it are read again.
-std::uint32_t DecodeUtf8(std::string_view s, std::size_t& i) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  }
-  int length = 0;
-  std::uint32_t cp = 0;
-  std::uint32_t min = 0;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    length = 2, cp = b0 & 0x1F, min = 0x80;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    length = 3, cp = b0 & 0x0F, min = 0x800;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    length = 4, cp = b0 & 0x07, min = 0x10000;
-  } else {
-    ++i;
-    return kReplacementChar;
-  }
-  if (i + static_cast<std::size_t>(length) > s.size()) {
-    ++i;
-    return kReplacementChar;
-  }
-  for (int k = 1; k < length; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-    if ((b & 0xC0) != 0x80) {
-      ++i;
-      return kReplacementChar;
-    }
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return kReplacementChar;
-  }
-  i += static_cast<std::size_t>(length);
-  return cp;
 }
 
 }  // namespace
@@ -225,55 +150,6 @@ CPageCharset DetectPageCharset(std::string_view page) {
     return result;
   }
   return result;
-}
-
-Utf16Form DetectUtf16(std::string_view page) {
-  if (StartsWith(page, "\xFF\xFE")) return Utf16Form::LittleEndian;
-  if (StartsWith(page, "\xFE\xFF")) return Utf16Form::BigEndian;
-  return Utf16Form::None;
-}
-
-bool Utf16ToUtf8(std::string_view page, Utf16Form form, std::string& out) {
-  out.clear();
-  if (form == Utf16Form::None || page.size() % 2 != 0) return false;
-  out.reserve(page.size() + page.size() / 2);
-  auto unitAt = [&](std::size_t i) -> std::uint32_t {
-    const auto a = static_cast<unsigned char>(page[i]);
-    const auto b = static_cast<unsigned char>(page[i + 1]);
-    return form == Utf16Form::BigEndian ? (a << 8) | b : (b << 8) | a;
-  };
-  // The mark itself becomes the UTF-8 mark, so the result is read as UTF-8 again.
-  for (std::size_t i = 0; i < page.size(); i += 2) {
-    std::uint32_t unit = unitAt(i);
-    if (unit >= 0xDC00 && unit <= 0xDFFF) return false;
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
-      if (i + 2 >= page.size()) return false;
-      const std::uint32_t low = unitAt(i + 2);
-      if (low < 0xDC00 || low > 0xDFFF) return false;
-      unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-      i += 2;
-    }
-    AppendUtf8(unit, out);
-  }
-  return true;
-}
-
-std::string Utf8ToUtf16(std::string_view text, Utf16Form form) {
-  if (form == Utf16Form::None) return std::string(text);
-  if (StartsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
-  std::string out;
-  out.reserve(2 * text.size() + 2);
-  AppendUnit(0xFEFF, form, out);
-  for (std::size_t i = 0; i < text.size();) {
-    const std::uint32_t cp = DecodeUtf8(text, i);
-    if (cp >= 0x10000) {
-      AppendUnit(static_cast<std::uint16_t>(0xD800 + ((cp - 0x10000) >> 10)), form, out);
-      AppendUnit(static_cast<std::uint16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)), form, out);
-    } else {
-      AppendUnit(static_cast<std::uint16_t>(cp), form, out);
-    }
-  }
-  return out;
 }
 
 }  // namespace trimvale

@@ -1,5 +1,5 @@
 #pragma once
-// Deciding a page's character set, and the UTF-16 round trip of pages saved as "Unicode".
+// Deciding a page's character set from its byte-order mark or declaration.
 
 #include <optional>
 #include <string>
@@ -27,17 +27,5 @@ inline constexpr std::size_t kCharsetScanLimit = 64 * 1024;
 // as a whole, and an attribute counts only when "=" follows its name. Returns the first such
 // value (without quotes; possibly empty), or nullopt.
 std::optional<std::string_view> FindTagAttribute(std::string_view attributes, std::string_view name);
-
-enum class Utf16Form { None, LittleEndian, BigEndian };
-
-// The UTF-16 form announced by a byte-order mark at the start of `page`.
-Utf16Form DetectUtf16(std::string_view page);
-
-// UTF-16 (with its mark) to UTF-8 (with a UTF-8 mark). False for an odd length or an unpaired
-// surrogate; `out` is then unspecified.
-bool Utf16ToUtf8(std::string_view page, Utf16Form form, std::string& out);
-
-// UTF-8 (with or without a mark) back to UTF-16 in `form`, with its mark.
-std::string Utf8ToUtf16(std::string_view text, Utf16Form form);
 
 }  // namespace trimvale

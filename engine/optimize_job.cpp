@@ -3,6 +3,7 @@
 #include "engine/charset.h"
 #include "engine/cleanup_passes.h"
 #include "engine/messages.h"
+#include "engine/page_codec.h"
 #include "engine/parser.h"
 #include "engine/serializer.h"
 
@@ -35,9 +36,7 @@ int COptimizeJob::Run(const CRunConfig& config, IOutputSink& sink, const std::at
   CRunContext ctx(config, sink, cancelRequested);
   ctx.observer = treeTarget;
   if (utf16 != Utf16Form::None) {
-    // The decoded page is UTF-8 whatever it declares; its mark would only become a text node.
-    if (input.rfind("\xEF\xBB\xBF", 0) == 0) input.erase(0, 3);
-    ctx.pageEncoding = PageEncoding::Utf8;
+    ctx.pageEncoding = PageEncoding::Utf8;  // the decoded page, whatever it declares
   } else {
     CPageCharset charset = DetectPageCharset(input);
     ctx.pageEncoding = charset.encoding;

@@ -88,6 +88,8 @@ TEST_F(CliTest, TreePrintsOneLinePerNodeIndentedByDepth) {
             "      z\n"
             "!-- k --\n");
   EXPECT_EQ(result.err, "Stack-unterlauf beim Parsen des HTML Codes\n");
+  // A UTF-16 page is shown decoded; its byte-order mark is no text node.
+  EXPECT_EQ(RunCli(Args({"tree"}), std::string("\xFF\xFE<\0p\0>\0\xE4\0", 10)).out, "p\n  \xC3\xA4\n");
 }
 
 TEST_F(CliTest, ProfileRulesApplyOnlyWhenAProfileIsNamed) {
