@@ -429,7 +429,7 @@ bool MainWindow::OpenFile(const QString& path) {
     return false;
   }
   document_ = std::move(loaded);
-  editor_->setPlainText(document_.Text());
+  editor_->SetText(document_.Text());
   editor_->document()->setModified(false);
   originalText_.clear();
   savedText_.clear();
@@ -512,7 +512,13 @@ bool MainWindow::StartOptimization(bool whole, int start, int end) {
   run->whole = whole;
   run->start = whole ? 0 : start;
   run->end = whole ? -1 : end;
-  run->input = document_.Encode(whole ? originalText_ : originalText_.mid(start, end - start));
+  // An unchanged page goes to the run as the very bytes read, also those its character set
+  // does not allow, so the run reports on them as the command line would.
+  if (whole && !editor_->document()->isModified() && document_.HasPath()) {
+    run->input = document_.Bytes();
+  } else {
+    run->input = document_.EncodeForRun(whole ? originalText_ : originalText_.mid(start, end - start), whole);
+  }
   run->config = env_.MakeRunConfig();
   // Cleared here, before the hand-over, rather than by the worker: a "Breche ab..." given
   // before the worker starts must not be wiped out by it.
@@ -550,7 +556,7 @@ void MainWindow::OnRunCompleted(const CBatchRunResult& result) {
   const std::shared_ptr<CDocumentRun> run = std::move(run_);
   busy_ = false;
   if (run && run->produced && !result.cancelled) {
-    const QString text = document_.DecodeInserted(run->output);
+    const QString text = document_.DecodeInserted(run->output, run->whole);
     editor_->ReplaceRange(run->start, run->end, text);
     QTextCursor cursor = editor_->textCursor();
     if (run->whole) {
@@ -627,7 +633,7 @@ void MainWindow::OnTabChanged(int index) {
     }
     // Nothing edits the text while the preview is shown; only what the tab switch may have
     // moved comes back, and the undo history stays as it was.
-    if (editor_->Text() != savedText_) editor_->setPlainText(savedText_);
+    if (editor_->Text() != savedText_) editor_->SetText(savedText_);
     QTextCursor cursor = editor_->textCursor();
     cursor.setPosition(savedSelStart_);
     cursor.setPosition(savedSelEnd_, QTextCursor::KeepAnchor);

@@ -9,30 +9,6 @@ namespace trimvale::shell {
 
 namespace {
 
-// The page's bytes as characters and back. Interim until the page codec is in: one character
-// per byte (ISO-8859-1), which gives every byte back unchanged but shows the characters of UTF-8
-// pages and the typographic quotes of windows-1252 pages wrongly. Characters above U+00FF typed
-// into the editor cannot be written this way and make `lossy` true.
-QString BytesToUnicode(std::string_view bytes, QString* charset) {
-  if (charset) *charset = QStringLiteral("ISO-8859-1");
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-std::string UnicodeToBytes(const QString& text, bool* lossy) {
-  std::string out;
-  out.reserve(static_cast<std::size_t>(text.size()));
-  for (const QChar c : text) {
-    const char16_t u = c.unicode();
-    if (u > 0xFF) {
-      if (lossy) *lossy = true;
-      out += '?';
-    } else {
-      out += static_cast<char>(u);
-    }
-  }
-  return out;
-}
-
 const char* LineEndBytes(LineEnd end) {
   switch (end) {
     case LineEnd::Lf:
@@ -72,7 +48,7 @@ void CPageDocument::Reset() {
   path_.clear();
   bytes_.clear();
   text_.clear();
-  charset_ = QStringLiteral("ISO-8859-1");
+  encoding_ = CPageEncoding{};
   lineEnd_ = LineEnd::CrLf;
   lossless_ = true;
 }
@@ -95,9 +71,11 @@ void CPageDocument::SetBytes(std::string bytes) {
 }
 
 void CPageDocument::Decode() {
-  const QString unicode = BytesToUnicode(bytes_, &charset_);
+  const CDecodedPage page = DecodePage(bytes_);
+  encoding_ = page.encoding;
+  lossless_ = page.lossless;
+  const QString unicode = QString::fromUtf8(page.utf8.data(), static_cast<qsizetype>(page.utf8.size()));
   lineEnd_ = UsualLineEndOf(unicode);
-  lossless_ = true;
   text_.clear();
   text_.reserve(unicode.size());
   for (qsizetype i = 0; i < unicode.size(); ++i) {
@@ -120,7 +98,7 @@ void CPageDocument::Decode() {
   }
 }
 
-std::string CPageDocument::Encode(const QString& editorText, bool* lossy) const {
+QString CPageDocument::LineStructure(const QString& editorText) const {
   QString unicode;
   unicode.reserve(editorText.size() + editorText.size() / 16);
   const QString usual = QString::fromLatin1(LineEndBytes(lineEnd_));
@@ -141,17 +119,88 @@ std::string CPageDocument::Encode(const QString& editorText, bool* lossy) const 
       unicode += c;
     }
   }
-  return UnicodeToBytes(unicode, lossy);
+  return unicode;
 }
 
-QString CPageDocument::DecodeInserted(std::string_view bytes) const {
-  QString unicode = BytesToUnicode(bytes, nullptr);
+std::string CPageDocument::Encode(const QString& editorText, bool* lossy) const {
+  std::string out;
+  if (!EncodePage(LineStructure(editorText).toStdString(), encoding_, out) && lossy) *lossy = true;
+  return out;
+}
+
+std::string CPageDocument::EncodeForRun(const QString& editorText, bool whole) const {
+  CPageEncoding encoding = encoding_;
+  if (!whole && encoding.kind == CPageEncoding::Utf8) encoding.kind = CPageEncoding::Utf8Bom;
+  std::string out;
+  EncodePage(LineStructure(editorText).toStdString(), encoding, out);
+  return out;
+}
+
+QString CPageDocument::DecodeIn(std::string_view bytes) const {
+  std::string utf8;
+  switch (encoding_.kind) {
+    case CPageEncoding::Utf8:
+    case CPageEncoding::Utf8Bom:
+      if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+      return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    case CPageEncoding::Utf16LE:
+    case CPageEncoding::Utf16BE:
+      Utf16ToUtf8(bytes, encoding_.kind == CPageEncoding::Utf16BE ? Utf16Form::BigEndian : Utf16Form::LittleEndian,
+                  utf8);
+      return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    case CPageEncoding::SingleByte:
+    case CPageEncoding::Latin1:
+    case CPageEncoding::Other:
+      break;
+  }
+  // A piece of the page lacks its declaration: put one in front and take its text off again.
+  const std::string charset = encoding_.charset.empty() ? "windows-1252" : encoding_.charset;
+  const std::string prefix = "<meta charset=\"" + charset + "\">";
+  const CDecodedPage page = DecodePage(prefix + std::string(bytes));
+  return QString::fromUtf8(page.utf8.data(), static_cast<qsizetype>(page.utf8.size()))
+      .mid(static_cast<qsizetype>(prefix.size()));
+}
+
+QString CPageDocument::DecodeInserted(std::string_view bytes, bool whole) const {
+  // The mark EncodeForRun gave a piece of a UTF-8 page comes back as the result's first line.
+  if (!whole && encoding_.kind == CPageEncoding::Utf8 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    bytes.remove_prefix(3);
+    if (bytes.substr(0, 2) == "\r\n") bytes.remove_prefix(2);
+  }
+  QString unicode = DecodeIn(bytes);
   unicode.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   unicode.replace(u'\r', u'\n');
   return unicode;
 }
 
-QString CPageDocument::DecodeLabel(std::string_view bytes) const { return BytesToUnicode(bytes, nullptr); }
+QString CPageDocument::DecodeLabel(std::string_view bytes) const {
+  // Labels of the parse tree: UTF-16 pages reach the parser as UTF-8, single-byte ones as
+  // they are; no per-label conversion through iconv for tens of thousands of nodes.
+  switch (encoding_.kind) {
+    case CPageEncoding::Utf8:
+    case CPageEncoding::Utf8Bom:
+    case CPageEncoding::Utf16LE:
+    case CPageEncoding::Utf16BE:
+      return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    default:
+      return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  }
+}
+
+QString CPageDocument::CharsetName() const {
+  if (!encoding_.charset.empty()) return QString::fromStdString(encoding_.charset);
+  switch (encoding_.kind) {
+    case CPageEncoding::Utf8:
+    case CPageEncoding::Utf8Bom:
+      return QStringLiteral("UTF-8");
+    case CPageEncoding::Utf16LE:
+      return QStringLiteral("UTF-16LE");
+    case CPageEncoding::Utf16BE:
+      return QStringLiteral("UTF-16BE");
+    default:
+      return QStringLiteral("windows-1252");
+  }
+}
 
 bool CPageDocument::Save(const QString& path, const QString& editorText, QString* error) {
   std::string bytes = Encode(editorText);

@@ -1,5 +1,6 @@
 #pragma once
-// The document: one HTML page, kept as the bytes it was read from and shown as text.
+// The document: one HTML page, kept as the bytes it was read from and shown as text decoded by
+// its own encoding (byte-order mark, declared charset, else windows-1252), written back in it.
 //
 // The editor holds text in lines; the page holds bytes with line ends of its own. Opening a page
 // and saving it unchanged must give the identical bytes, so the document remembers the page's
@@ -11,6 +12,8 @@
 #include <QString>
 #include <string>
 #include <string_view>
+
+#include "engine/page_codec.h"
 
 namespace trimvale::shell {
 
@@ -39,27 +42,37 @@ class CPageDocument {
   // Editor text back to page bytes in the page's encoding and line ends; `lossy` (when given)
   // becomes true when the encoding cannot hold some character of the text.
   std::string Encode(const QString& editorText, bool* lossy = nullptr) const;
-  // Page bytes (an optimization result) to editor text with "\n" line breaks.
-  QString DecodeInserted(std::string_view bytes) const;
+  // The bytes an optimization gets: the whole page in its own encoding, or a piece of it. A
+  // piece of a UTF-8 page gets the byte-order mark, since the run cannot see the page's
+  // declaration in it and would read the bytes as windows-1252.
+  std::string EncodeForRun(const QString& editorText, bool whole) const;
+  // Page bytes (an optimization result, whole or a piece) to editor text with "\n" line breaks.
+  QString DecodeInserted(std::string_view bytes, bool whole = true) const;
   // Page bytes as readable text, for messages and the parse tree.
   QString DecodeLabel(std::string_view bytes) const;
 
+  // The page as last read or saved.
+  const std::string& Bytes() const { return bytes_; }
   const QString& Path() const { return path_; }
   bool HasPath() const { return !path_.isEmpty(); }
   // False when the page holds bytes that the shown text cannot give back (invalid for its
   // character set); saving then asks first.
   bool Lossless() const { return lossless_; }
   // The character set the page is read in, for the question before a lossy save.
-  const QString& CharsetName() const { return charset_; }
+  QString CharsetName() const;
+  const CPageEncoding& Encoding() const { return encoding_; }
   LineEnd UsualLineEnd() const { return lineEnd_; }
 
  private:
   void Decode();
+  // `bytes` in the page's encoding, whether or not they hold its declaration or mark.
+  QString DecodeIn(std::string_view bytes) const;
+  QString LineStructure(const QString& editorText) const;
 
   QString path_;
-  std::string bytes_;  // the page as last read or saved
-  QString text_;       // bytes_ as editor text
-  QString charset_;    // name of the encoding in use
+  std::string bytes_;       // the page as last read or saved
+  QString text_;            // bytes_ as editor text
+  CPageEncoding encoding_;  // found when the page was read
   LineEnd lineEnd_ = LineEnd::CrLf;
   bool lossless_ = true;
 };

@@ -116,7 +116,9 @@ void HtmlHighlighter::highlightBlock(const QString& text) {
   setCurrentBlockState(state);
 }
 
-SourceEditor::SourceEditor(QWidget* parent) : QPlainTextEdit(parent), highlighter_(new HtmlHighlighter(document())) {
+SourceEditor::SourceEditor(QWidget* parent) : QPlainTextEdit(parent), highlighter_(new HtmlHighlighter(nullptr)) {
+  highlighter_->setParent(this);
+  highlighter_->setDocument(document());
   setObjectName(QStringLiteral("sourceEditor"));
   setUndoRedoEnabled(true);
 }
@@ -125,7 +127,24 @@ QString SourceEditor::Text() const { return RawToText(document()->toRawText()); 
 
 QString SourceEditor::SelectedText() const { return RawToText(textCursor().selectedText()); }
 
+bool SourceEditor::Highlighting() const { return highlighter_->document() != nullptr; }
+
+void SourceEditor::UseHighlighter(qsizetype textSize) {
+  const bool want = textSize <= kHighlightLimit;
+  if (want != Highlighting()) highlighter_->setDocument(want ? document() : nullptr);
+}
+
+void SourceEditor::SetText(const QString& text) {
+  // Detached first, so a large page is not coloured on its way in.
+  if (text.size() > kHighlightLimit) UseHighlighter(text.size());
+  setPlainText(text);
+  UseHighlighter(text.size());
+}
+
 void SourceEditor::ReplaceRange(int start, int end, const QString& text) {
+  const qsizetype removed = (end < 0 ? document()->characterCount() - 1 : end) - start;
+  const qsizetype newSize = document()->characterCount() - 1 - removed + text.size();
+  if (newSize > kHighlightLimit) UseHighlighter(newSize);
   QTextCursor cursor(document());
   cursor.beginEditBlock();
   cursor.setPosition(start);
@@ -136,6 +155,7 @@ void SourceEditor::ReplaceRange(int start, int end, const QString& text) {
   }
   cursor.insertText(text);
   cursor.endEditBlock();
+  UseHighlighter(newSize);
 }
 
 }  // namespace trimvale::shell

@@ -30,14 +30,24 @@ class SourceEditor : public QPlainTextEdit {
   QString Text() const;
   // The selected text in the same form.
   QString SelectedText() const;
-  // Replaces [start, end) (end -1: to the end) by `text` as one undoable edit.
+  // Replaces [start, end) (end -1: to the end) by `text` as one undoable edit, colouring the
+  // result when it is small enough.
   void ReplaceRange(int start, int end, const QString& text);
+
+  // Colouring costs Qt about as much as the whole optimization of a page of a megabyte, twice
+  // per run (the page and the result): above this many characters the text stays plain.
+  static constexpr qsizetype kHighlightLimit = 512 * 1024;
+  // Sets the whole text, coloured when it is small enough; clears the undo history.
+  void SetText(const QString& text);
+  bool Highlighting() const;
 
   bool WrapsLines() const { return lineWrapMode() != NoWrap; }
   void SetWrapsLines(bool wrap) { setLineWrapMode(wrap ? WidgetWidth : NoWrap); }
 
  private:
-  HtmlHighlighter* highlighter_;  // owned by the document
+  void UseHighlighter(qsizetype textSize);
+
+  HtmlHighlighter* highlighter_;  // owned by the editor; attached to the document while colouring
 };
 
 }  // namespace trimvale::shell

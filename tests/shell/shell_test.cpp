@@ -93,6 +93,8 @@ class ShellTest : public QObject {
     QTest::newRow("mixed line ends") << QByteArray("a\r\nb\nc\rd\r\n\r\n\n\r");
     QTest::newRow("lone cr before lf run") << QByteArray("x\r\r\n\n\ny");
     QTest::newRow("nul and form feed") << QByteArray("a\0b\x0c", 4);
+    QTest::newRow("utf-8 mark") << QByteArray("\xEF\xBB\xBF<p>\xC3\xA4</p>\n");
+    QTest::newRow("utf-16le mark") << QByteArray("\xFF\xFE<\0p\0>\0\xE4\0\r\0\n\0", 12);
     QDir corpus(QStringLiteral(TRIMVALE_CORPUS_DIR));
     for (const QString& name : corpus.entryList({"*.htm", "*.html"}, QDir::Files)) {
       QFile file(corpus.filePath(name));
@@ -110,18 +112,30 @@ class ShellTest : public QObject {
     QVERIFY(f.questions.isEmpty());
   }
 
-  // Text the page's character set cannot hold is not dropped without the user's word.
+  // No byte is dropped without the user's word: bytes invalid in the page's character set,
+  // or typed text the character set cannot hold.
+  void LossySaveAsksFirst_data() {
+    QTest::addColumn<QByteArray>("page");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("charset");
+    QTest::newRow("invalid utf-8") << QByteArray("<meta charset=\"utf-8\"><p>a\xFF</p>") << QString() << "utf-8";
+    QTest::newRow("typed, not in windows-1252")
+        << QByteArray("<p>alt</p>") << QStringLiteral("\u4E2D") << "windows-1252";
+  }
   void LossySaveAsksFirst() {
+    QFETCH(QByteArray, page);
+    QFETCH(QString, typed);
+    QFETCH(QString, charset);
     CFixture f;
-    WriteBytes(f.Path("seite.htm"), "<p>alt</p>");
+    WriteBytes(f.Path("seite.htm"), page.toStdString());
     QVERIFY(f.window->OpenFile(f.Path("seite.htm")));
-    f.window->Editor()->setPlainText(QStringLiteral("<p>\u20AC</p>"));
+    f.window->Editor()->insertPlainText(typed);
     f.answerYes = false;
     QVERIFY(!f.window->SaveTo(f.Path("seite.htm")));
-    QCOMPARE(f.questions.value(0),
-             QStringLiteral("Die Seite enthält Zeichen, die im Zeichensatz ISO-8859-1 nicht gültig "
-                            "sind. Trotzdem speichern?"));
-    QCOMPARE(ReadBytes(f.Path("seite.htm")), std::string("<p>alt</p>"));
+    QCOMPARE(f.questions.value(0), QStringLiteral("Die Seite enthält Zeichen, die im Zeichensatz %1 nicht gültig sind. "
+                                                  "Trotzdem speichern?")
+                                       .arg(charset));
+    QCOMPARE(ReadBytes(f.Path("seite.htm")), page.toStdString());
   }
 
   // A save that fails half-way leaves the old file and the editor's modified text alone.
@@ -183,6 +197,21 @@ class ShellTest : public QObject {
              static_cast<int>(after.size() - before.size()) + (end - start));
     editor->undo();
     QCOMPARE(editor->Text(), before);
+  }
+
+  // A piece of a UTF-8 page is read as UTF-8 by the run, though it lacks the declaration.
+  void SelectionOfUtf8PageKeepsItsCharacters() {
+    CFixture f;
+    WriteBytes(f.Path("seite.htm"),
+               "<html><head><meta charset=\"utf-8\"></head><body>\r\n<p>\xC3\xA4</p>\r\n</body></html>");
+    QVERIFY(f.window->OpenFile(f.Path("seite.htm")));
+    f.env->options = OptimizeOptions::FromVector(0x8000);  // characters as entities
+    const QString before = f.window->Editor()->Text();
+    const int start = static_cast<int>(before.indexOf(QStringLiteral("<p>")));
+    QVERIFY(f.window->StartOptimization(false, start, start + 8));
+    f.window->WaitForRun();
+    QVERIFY2(f.window->Editor()->Text().contains(QStringLiteral("<body>\n<p>&auml;</p>")),
+             qPrintable(f.window->Editor()->Text()));
   }
 
   // While a run is busy only "Abbrechen" acts; a cancelled run leaves the text as it was.
