@@ -32,13 +32,9 @@ std::size_t FindNoCase(const std::string& text, const std::string& needle, std::
 }
 }  // namespace
 
-const CTagLayoutTable& StandardTable() {
-  static const CTagLayoutTable table = [] {
-    CTagLayoutTable t;
-    CSectionFile file(std::string(TRIMVALE_SOURCE_DIR) + "/resources/tageinst.txt");
-    LoadLayoutProfile(t, file, "standard");
-    return t;
-  }();
+const std::shared_ptr<const CTagLayoutTable>& StandardTable() {
+  static const auto table = std::make_shared<const CTagLayoutTable>(
+      ReadLayoutProfile(std::string(TRIMVALE_SOURCE_DIR) + "/resources/tageinst.txt", "standard").table);
   return table;
 }
 

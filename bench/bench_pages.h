@@ -2,6 +2,7 @@
 // Pages for the benchmarks: the corpus (when present) and large pages built by repeating the
 // body of a real word-processor page, so that big inputs have the markup mix of real ones.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,7 @@
 namespace trimvale::bench {
 
 // The "standard" layout profile of the installed resources/tageinst.txt, loaded once.
-const CTagLayoutTable& StandardTable();
+const std::shared_ptr<const CTagLayoutTable>& StandardTable();
 
 // Every corpus page's bytes (empty without a corpus).
 const std::vector<std::string>& CorpusPages();

@@ -13,7 +13,7 @@ namespace {
 
 CRunConfig DefaultConfig() {
   CRunConfig config;
-  config.layoutTable = &bench::StandardTable();
+  config.layoutTable = bench::StandardTable();
   config.options = OptimizeOptions::FromVector(kDefaultOptionsVector);
   return config;
 }

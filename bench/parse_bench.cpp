@@ -66,7 +66,7 @@ const std::string& MismatchedPage(std::size_t megabytes) {
 
 void Parse(benchmark::State& state, const std::string& page) {
   CRunConfig config;
-  config.layoutTable = &bench::StandardTable();
+  config.layoutTable = bench::StandardTable();
   CNullSink sink;
   std::atomic<bool> cancel{false};
   for (auto _ : state) {

@@ -67,7 +67,7 @@ void Stages(benchmark::State& state, Stage timed) {
     return;
   }
   CRunConfig config;
-  config.layoutTable = &bench::StandardTable();
+  config.layoutTable = bench::StandardTable();
   config.options = OptimizeOptions::FromVector(kDefaultOptionsVector);
 
   for (auto _ : state) {

@@ -164,9 +164,8 @@ struct CBatchCommand {
 
     CConsole console(::isatty(STDERR_FILENO) == 1);
     CEnvironment env;
-    env.Load(common, console);
-    CRunConfig config = env.MakeRunConfig();
-    overrides.ApplyTo(config);
+    env.Load(common, overrides, console);
+    const CRunConfig& config = env.Config();
     ISettingsStore& store = env.Store();
     BatchSettings settings = ReadBatchSettings(store);
     flags.ApplyTo(settings);

@@ -24,9 +24,8 @@ struct COptimizeCommand {
 
     CStderrSink sink(/*buffered=*/true);
     CEnvironment env;
-    env.Load(common, sink);
-    CRunConfig config = env.MakeRunConfig();
-    overrides.ApplyTo(config);
+    env.Load(common, overrides, sink);
+    const CRunConfig& config = env.Config();
 
     const std::string inputName = file.empty() ? std::string("-") : file;
     COptimizeJob job;

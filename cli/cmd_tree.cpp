@@ -48,7 +48,7 @@ struct CTreeCommand {
   int Run() {
     CStderrSink sink(/*buffered=*/true);
     CEnvironment env;
-    env.Load(common, sink);
+    env.Load(common, COptimizeOverrides{}, sink);
     std::string page, error;
     if (!ReadInput(file, page, error)) {
       sink.AppendText("Fehler: Die Datei '" + (file.empty() ? std::string("-") : file) +
@@ -65,9 +65,8 @@ struct CTreeCommand {
       sink.AppendText("HTML Fehler: Die Seite ist kein gültiges UTF-16.\r\n");
       return kExitOk;
     }
-    const CRunConfig config = env.MakeRunConfig();
     InstallInterruptHandler();
-    CRunContext ctx(config, sink, InterruptFlag());
+    CRunContext ctx(env.Config(), sink, InterruptFlag());
     ctx.pageEncoding = PageEncoding::Utf8;
     ctx.declaredCharset = decoded.encoding.charset;
     CTreePrinter printer;

@@ -12,7 +12,6 @@
 #include "rules/file_io.h"
 #include "rules/file_settings_store.h"
 #include "rules/program_folder.h"
-#include "rules/section_file.h"
 #include "rules/settings_table.h"
 
 namespace trimvale::cli {
@@ -69,43 +68,18 @@ void CEnvironment::LoadStore(const CCommonOptions& options) {
   store_ = std::make_unique<CFileSettingsStore>(settingsPath_);
 }
 
-void CEnvironment::Load(const CCommonOptions& options, IOutputSink& sink) {
+void CEnvironment::Load(const CCommonOptions& options, const COptimizeOverrides& overrides, IOutputSink& sink) {
   LoadStore(options);
   programFolder_ = ResolveProgramFolder(options.rulesDir, ExecutablePath());
-  layoutMode_ = options.layoutMode ? *options.layoutMode : ReadSetting(*store_, setting::kLayoutMode);
-
-  const std::string layoutFile = programFolder_ + "/tageinst.txt";
-  if (!CSectionFile::FileExists(layoutFile)) {
-    // The program goes on with an empty table: every tag then takes the lookup's defaults.
-    sink.AppendText("Die Datei 'tageinst.txt' wurde nicht gefunden! Installieren Sie neu.\r\n");
-  } else {
-    CSectionFile file(layoutFile);
-    const std::string section = options.layoutProfile.empty() ? "standard" : options.layoutProfile;
-    if (!LoadLayoutProfile(layoutTable_, file, section) && !options.layoutProfile.empty()) {
-      throw CUsageError{"Layoutprofil '" + section + "' nicht in " + layoutFile + " gefunden"};
-    }
-  }
-  if (!options.profile.empty()) {
-    CSectionFile file(programFolder_ + "/profile.txt");
-    LoadProfileRules(rules_, file, options.profile);
-    useProfile_ = true;
-  }
-}
-
-CRunConfig CEnvironment::MakeRunConfig() const {
-  CRunConfig config;
-  config.layoutTable = &layoutTable_;
-  config.options =
-      OptimizeOptions::FromVector(static_cast<std::uint32_t>(ReadSetting(*store_, setting::kOptionsVector)));
-  config.options.useProfile = useProfile_;
-  config.rules = &rules_;
-  config.layout.mode = layoutMode_;
-  config.layout.wrap = ReadSetting(*store_, setting::kWrapLines) != 0;
-  // Stored widths outside the range the settings page allows are brought back into it.
-  config.layout.width = std::clamp(ReadSetting(*store_, setting::kLineWidth), 20, 2048);
-  config.layout.indentUnit =
-      MakeIndentUnit(ReadSetting(*store_, setting::kIndentKind), ReadSetting(*store_, setting::kIndentSpaces));
-  return config;
+  CRunOverrides run;
+  run.layoutMode = options.layoutMode;
+  run.layoutProfile = options.layoutProfile;
+  run.profile = options.profile;
+  overrides.ApplyTo(run);
+  CRunSetup setup = LoadRunSetup(*store_, programFolder_, run);
+  for (const std::string& warning : setup.warnings) sink.AppendText(warning);
+  if (setup.refusal != RunSetupRefusal::None) throw CUsageError{setup.refusalText};
+  config_ = std::move(setup.config);
 }
 
 namespace {
@@ -143,18 +117,13 @@ void COptimizeOverrides::Check() const {
   if (optionsVector) ParseOptionsVector(*optionsVector);
 }
 
-void COptimizeOverrides::ApplyTo(CRunConfig& config) const {
+void COptimizeOverrides::ApplyTo(CRunOverrides& overrides) const {
   Check();
-  if (optionsVector) {
-    const bool useProfile = config.options.useProfile;
-    config.options = OptimizeOptions::FromVector(ParseOptionsVector(*optionsVector));
-    config.options.useProfile = useProfile;
-  }
-  // Never stored: the optimize dialog of every run starts with the box clear.
-  config.options.deleteComments = deleteComments;
-  if (wrap) config.layout.wrap = *wrap != 0;
-  if (width) config.layout.width = *width;
-  if (indent) config.layout.indentUnit = ParseIndent(*indent);
+  if (optionsVector) overrides.optionsVector = ParseOptionsVector(*optionsVector);
+  overrides.deleteComments = deleteComments;
+  if (wrap) overrides.wrap = *wrap != 0;
+  if (width) overrides.width = *width;
+  if (indent) overrides.indentUnit = ParseIndent(*indent);
 }
 
 void AddOptimizeOptions(CLI::App& command, COptimizeOverrides& overrides) {

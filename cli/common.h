@@ -10,9 +10,8 @@
 
 #include "engine/output_sink.h"
 #include "engine/run_context.h"
-#include "rules/optimize_options.h"
+#include "engine/run_setup.h"
 #include "rules/settings_store.h"
-#include "rules/tag_layout.h"
 
 namespace trimvale::cli {
 
@@ -65,33 +64,6 @@ void AddStoreOptions(CLI::App& command, CCommonOptions& options);
 // Registers the store options plus --layout-mode, --layout-profile and --profile.
 void AddCommonOptions(CLI::App& command, CCommonOptions& options);
 
-// The loaded rule files and settings a command works with.
-class CEnvironment {
- public:
-  // Opens the settings store only.
-  void LoadStore(const CCommonOptions& options);
-  // Opens the store, resolves the program folder, loads the layout profile and, when named, the
-  // optimization profile. Problems that the program survives are reported to `sink`.
-  void Load(const CCommonOptions& options, IOutputSink& sink);
-
-  ISettingsStore& Store() { return *store_; }
-  const std::string& ProgramFolder() const { return programFolder_; }
-  const std::string& SettingsPath() const { return settingsPath_; }
-
-  // The run configuration from the settings store, with the command's overrides applied by the
-  // caller afterwards.
-  CRunConfig MakeRunConfig() const;
-
- private:
-  std::unique_ptr<ISettingsStore> store_;
-  std::string settingsPath_;
-  std::string programFolder_;
-  int layoutMode_ = 0;
-  bool useProfile_ = false;
-  CTagLayoutTable layoutTable_;
-  CTagRuleList rules_;
-};
-
 // The optimize switches and layout values a command may set for one run, over the stored ones.
 struct COptimizeOverrides {
   std::optional<std::string> optionsVector;  // --options: "1040" or "0x410"
@@ -102,8 +74,30 @@ struct COptimizeOverrides {
 
   // Throws CUsageError for a value the options cannot hold. Call before any work starts.
   void Check() const;
-  // Puts the given values into `config`; the profile choice stays as loaded.
-  void ApplyTo(CRunConfig& config) const;
+  // The given values as the core's overrides; throws as Check does.
+  void ApplyTo(CRunOverrides& overrides) const;
+};
+
+// The settings store, the program folder and the run configuration a command works with.
+class CEnvironment {
+ public:
+  // Opens the settings store only.
+  void LoadStore(const CCommonOptions& options);
+  // Opens the store, resolves the program folder and sets the run up: the common options and
+  // `overrides` over the stored settings. Rule-file problems the run survives are reported to
+  // `sink`; a profile that does not exist throws CUsageError.
+  void Load(const CCommonOptions& options, const COptimizeOverrides& overrides, IOutputSink& sink);
+
+  ISettingsStore& Store() { return *store_; }
+  const std::string& ProgramFolder() const { return programFolder_; }
+  const std::string& SettingsPath() const { return settingsPath_; }
+  const CRunConfig& Config() const { return config_; }
+
+ private:
+  std::unique_ptr<ISettingsStore> store_;
+  std::string settingsPath_;
+  std::string programFolder_;
+  CRunConfig config_;
 };
 
 // Registers --options, --delete-comments, --wrap, --width and --indent.

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,11 +35,13 @@ struct CLayoutSettings {
 // Builds the indentation unit: kind 0 one tab, kind 1 `spaces` blanks, kind 2 nothing.
 std::string MakeIndentUnit(int kind, int spaces);
 
-// What a run is given, read-only for its whole duration.
+// What a run is given, read-only for its whole duration. The table and the rules are shared and
+// immutable: a copy of the configuration keeps them alive, so an editor that loads another table
+// never changes the one a running batch works with.
 struct CRunConfig {
-  const CTagLayoutTable* layoutTable = nullptr;  // not owned; null behaves as an empty table
+  std::shared_ptr<const CTagLayoutTable> layoutTable;  // null behaves as an empty table
   OptimizeOptions options;
-  const CTagRuleList* rules = nullptr;  // the chosen profile's rules, not owned; used when options.useProfile
+  std::shared_ptr<const CTagRuleList> rules;  // the chosen profile's rules; used when options.useProfile
   CLayoutSettings layout;
 };
 

@@ -43,23 +43,22 @@ void Check(bool condition, const char* what) {
   }
 }
 
-const CTagLayoutTable& StandardTable() {
-  static const CTagLayoutTable table = [] {
-    CTagLayoutTable loaded;
+const std::shared_ptr<const CTagLayoutTable>& StandardTable() {
+  static const auto table = [] {
     const std::string path = TRIMVALE_SOURCE_DIR "/resources/tageinst.txt";
-    CSectionFile file(path);
-    if (!LoadLayoutProfile(loaded, file, "standard")) {
+    CLayoutProfileRead read = ReadLayoutProfile(path, "standard");
+    if (!read.found) {
       std::fprintf(stderr, "optimize_fuzz: cannot load the \"standard\" layout profile of %s\n", path.c_str());
       std::abort();
     }
-    return loaded;
+    return std::make_shared<const CTagLayoutTable>(std::move(read.table));
   }();
   return table;
 }
 
 // A profile that uses every rule flag on tags word-processor pages are full of.
-const CTagRuleList& SmallProfile() {
-  static const CTagRuleList rules = [] {
+const std::shared_ptr<const CTagRuleList>& SmallProfile() {
+  static const auto rules = std::make_shared<const CTagRuleList>([] {
     CTagRuleList list(7);
     list[0].name = "span";
     list[0].deleteTag = list[0].moveSubtags = true;
@@ -77,7 +76,7 @@ const CTagRuleList& SmallProfile() {
     list[6].name = "o:p";
     list[6].deleteTag = true;
     return list;
-  }();
+  }());
   return rules;
 }
 
@@ -127,11 +126,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string page(reinterpret_cast<const char*>(data) + head, size - head);
 
   CRunConfig config;
-  config.layoutTable = &StandardTable();
+  config.layoutTable = StandardTable();
   config.options = OptimizeOptions::FromVector(kVectors[control[0] & 0x0F]);
   config.options.deleteComments = (control[0] & 0x10) != 0;
   config.options.useProfile = (control[0] & 0x20) != 0;
-  config.rules = &SmallProfile();
+  config.rules = SmallProfile();
   config.layout.mode = control[1] & 0x03;
   config.layout.wrap = (control[1] & 0x04) != 0;
   config.layout.width = 20 + control[2] % 181;

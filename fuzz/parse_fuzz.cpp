@@ -47,21 +47,21 @@ void Check(bool condition) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const CTagLayoutTable table = MakeTable();
-  static const CTagRuleList rules = [] {
+  static const auto table = std::make_shared<const CTagLayoutTable>(MakeTable());
+  static const auto rules = std::make_shared<const CTagRuleList>([] {
     CTagRuleList list(2);
     list[0].name = "b";
     list[0].deleteTag = true;
     list[1].name = "!--";
     return list;
-  }();
+  }());
   const std::uint8_t control = size > 0 ? data[0] : 0;
   const std::string_view input(reinterpret_cast<const char*>(data) + (size > 0 ? 1 : 0), size > 0 ? size - 1 : 0);
 
   CRunConfig config;
-  config.layoutTable = &table;
+  config.layoutTable = table;
   config.layout.mode = control % 4;
-  config.rules = &rules;
+  config.rules = rules;
   config.options.useProfile = (control & 4) != 0;
   CNullSink sink;
   std::atomic<bool> cancel{false};

@@ -99,9 +99,9 @@ using CSnapshot = std::map<std::pair<std::string, std::int32_t>, std::vector<std
 
 // Every entry of every named section as ReadEntry sees it, keyed by lower-cased section name
 // (section names compare without regard to case, so two spellings are one section).
-CSnapshot ReadAll(const std::vector<std::string>& sections) {
+CSnapshot ReadAll(const std::string& path, const std::vector<std::string>& sections) {
   CSnapshot snapshot;
-  CSectionFile file;
+  CSectionFile file(path);
   for (const std::string& section : sections) {
     if (!file.ReadKeys(section)) continue;
     const std::vector<std::int32_t> keys = file.Keys();
@@ -141,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CSectionFile::SplitValue(text, field1, field2, field3);
 
   const std::vector<std::string> sections = SectionNames(text);
-  const CSnapshot before = ReadAll(sections);
+  const CSnapshot before = ReadAll(scratch.path(), sections);
   for (const std::string& section : sections) {
     CTagLayoutTable table;
     LoadLayoutProfile(table, file, section);
@@ -164,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(file.GetField1() == "neu" && file.GetField2() == "alt" && file.GetField3() == "10110101",
           "written entry read back with other fields");
   }
-  const CSnapshot afterWrite = ReadAll(sections);
+  const CSnapshot afterWrite = ReadAll(scratch.path(), sections);
   CheckUntouched(before, afterWrite, section, key, false);
 
   // A value from the input itself: refused only for a line break; whatever is accepted reads
@@ -175,10 +175,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   Check(file.DeleteEntry(key, section), "entry delete failed");
   Check(file.ReadEntry(key, section) == 0, "deleted entry still read");
-  CheckUntouched(before, ReadAll(sections), section, key, false);
+  CheckUntouched(before, ReadAll(scratch.path(), sections), section, key, false);
 
   Check(file.DeleteSection(section), "section delete failed");
   Check(!file.ReadKeys(section), "deleted section still has keys");
-  CheckUntouched(before, ReadAll(sections), section, key, true);
+  CheckUntouched(before, ReadAll(scratch.path(), sections), section, key, true);
   return 0;
 }

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace trimvale {
+#include "rules/section_file.h"
 
-class CSectionFile;
+namespace trimvale {
 
 // Default of the persisted vector: automatic and the "Rest" comment kind.
 inline constexpr std::uint32_t kDefaultOptionsVector = 1040;
@@ -65,5 +65,15 @@ void LoadProfileRules(CTagRuleList& rules, CSectionFile& file, std::string_view 
 
 // The profile names of section "#profile" in file order.
 std::vector<std::string> ListProfiles(CSectionFile& file);
+
+// An optimization profile read from the rule file at `path`, with the profiles the file lists.
+struct CProfileRulesRead {
+  CTagRuleList rules;
+  std::vector<std::string> profiles;  // section "#profile", file order
+  FileState file = FileState::Missing;
+  std::string readError;  // why a present file could not be read
+  bool listed = false;    // the profile is among `profiles` (names compare without regard to case)
+};
+CProfileRulesRead ReadProfileRules(const std::string& path, std::string_view profileName);
 
 }  // namespace trimvale

@@ -58,4 +58,24 @@ std::vector<std::string> ListProfiles(CSectionFile& file) {
   return names;
 }
 
+CLayoutProfileRead ReadLayoutProfile(const std::string& path, std::string_view section) {
+  CLayoutProfileRead read;
+  CSectionFile file(path);
+  read.found = LoadLayoutProfile(read.table, file, section);
+  read.file = file.State();
+  read.readError = file.ReadError();
+  return read;
+}
+
+CProfileRulesRead ReadProfileRules(const std::string& path, std::string_view profileName) {
+  CProfileRulesRead read;
+  CSectionFile file(path);
+  read.profiles = ListProfiles(file);
+  read.file = file.State();
+  read.readError = file.ReadError();
+  for (const std::string& name : read.profiles) read.listed = read.listed || EqualsNoCase(name, profileName);
+  LoadProfileRules(read.rules, file, profileName);
+  return read;
+}
+
 }  // namespace trimvale

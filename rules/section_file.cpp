@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <mutex>
 
 #include "rules/file_io.h"
 #include "rules/ini_text.h"
@@ -18,24 +17,6 @@ namespace {
 constexpr std::string_view kSeparator = "\\#";
 constexpr std::string_view kQuotedSeparator = "\"\\#\"";
 constexpr std::string_view kDefaultSection = "standard";
-
-// The rule-file path is one for the whole class: the application names tageinst.txt once and
-// every later object uses it, until the profile code names profile.txt. Objects may be made on
-// the worker thread too, hence the lock.
-std::mutex& PathMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
-std::string& PathStorage() {
-  static std::string path;
-  return path;
-}
-
-void SetCurrentPath(const std::string& path) {
-  std::lock_guard<std::mutex> lock(PathMutex());
-  PathStorage() = path;
-}
 
 // Counts the writes of every object. A parse is reused only while no object has written since,
 // so objects that take turns on one file always see each other's writes, even where the file
@@ -58,13 +39,17 @@ struct CFileStamp {
   bool operator==(const CFileStamp&) const = default;
 };
 
-enum class FileState { Present, Missing, Unreadable };
-
-FileState StatFile(const std::string& path, CFileStamp& stamp) {
+FileState StatFile(const std::string& path, CFileStamp& stamp, std::string* error = nullptr) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0)
-    return (errno == ENOENT || errno == ENOTDIR) ? FileState::Missing : FileState::Unreadable;
-  if (S_ISDIR(st.st_mode)) return FileState::Unreadable;
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return FileState::Missing;
+    if (error) *error = SystemErrorText(errno);
+    return FileState::Unreadable;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    if (error) *error = SystemErrorText(EISDIR);
+    return FileState::Unreadable;
+  }
   stamp.device = st.st_dev;
   stamp.inode = st.st_ino;
   stamp.size = st.st_size;
@@ -103,40 +88,34 @@ struct CSectionFile::CLoaded {
   CIniText text;
 };
 
-CSectionFile::CSectionFile() = default;
-
-CSectionFile::CSectionFile(const std::string& path) { SetCurrentPath(path); }
+CSectionFile::CSectionFile(std::string path) : path_(std::move(path)) {}
 
 bool CSectionFile::FileExists(const std::string& path) {
-  SetCurrentPath(path);
   CFileStamp stamp;
   return StatFile(path, stamp) == FileState::Present;
 }
 
-std::string CSectionFile::CurrentPath() {
-  std::lock_guard<std::mutex> lock(PathMutex());
-  return PathStorage();
-}
-
 std::shared_ptr<const CSectionFile::CLoaded> CSectionFile::Load() {
-  const std::string path = CurrentPath();
+  const std::string& path = path_;
   const std::uint64_t generation = WriteGeneration().load();
   CFileStamp stamp;
-  const FileState state = path.empty() ? FileState::Missing : StatFile(path, stamp);
-  if (state == FileState::Unreadable) {
+  readError_.clear();
+  state_ = path.empty() ? FileState::Missing : StatFile(path, stamp, &readError_);
+  if (state_ == FileState::Unreadable) {
     loaded_.reset();
     return nullptr;
   }
-  if (loaded_ && loaded_->path == path && loaded_->exists == (state == FileState::Present) && loaded_->stamp == stamp &&
+  if (loaded_ && loaded_->path == path && loaded_->exists == (state_ == FileState::Present) && loaded_->stamp == stamp &&
       loaded_->generation == generation) {
     return loaded_;
   }
   auto loaded = std::make_shared<CLoaded>();
   loaded->path = path;
   loaded->generation = generation;
-  if (state == FileState::Present) {
+  if (state_ == FileState::Present) {
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) {
+    if (!ReadWholeFile(path, bytes, &readError_)) {
+      state_ = FileState::Unreadable;
       loaded_.reset();
       return nullptr;
     }
@@ -161,6 +140,7 @@ bool CSectionFile::Modify(Edit edit) {
   }
   next->generation = ++WriteGeneration();
   next->exists = StatFile(next->path, next->stamp) == FileState::Present;
+  state_ = FileState::Present;
   loaded_ = next;
   return true;
 }

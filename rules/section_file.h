@@ -1,8 +1,9 @@
 #pragma once
 // Reader and writer of the rule files (tageinst.txt, profile.txt): initialization-file text of
 // [sections] with numbered `key=value` entries whose values hold up to three fields separated
-// by the two characters \# . Objects are short-lived; the current rule-file path is class-wide.
-// Every operation takes an empty section view to mean "standard". Reading follows the
+// by the two characters \# . Each object reads and writes the one file it was made for, so the
+// layout editor, the profile editor and a running batch may each hold their own at the same
+// time. Every operation takes an empty section view to mean "standard". Reading follows the
 // private-profile conventions (see rules/ini_text.h); writing keeps every line it does not touch
 // byte for byte and replaces the file atomically.
 
@@ -15,16 +16,23 @@
 
 namespace trimvale {
 
+// What a read found at a rule file's path.
+enum class FileState {
+  Present,
+  Missing,
+  Unreadable,  // there, but a folder, not permitted, not a plain file, or too large
+};
+
 class CSectionFile {
  public:
-  // Uses the class-wide current path.
-  CSectionFile();
-  // Makes `path` the current path for every object, those already made included.
-  explicit CSectionFile(const std::string& path);
+  explicit CSectionFile(std::string path);
 
-  // Makes `path` the current path, then tells whether a file exists there.
+  const std::string& Path() const { return path_; }
+  // Whether a file exists at `path` (a file-status query; nothing else changes).
   static bool FileExists(const std::string& path);
-  static std::string CurrentPath();
+  // What the last read or write found at the path, and for Unreadable the reason, in German.
+  FileState State() const { return state_; }
+  const std::string& ReadError() const { return readError_; }
 
   // Enumerates the keys of `section` (empty view means "standard") in file order into the key
   // list. False, with the list left as it was, when the section is missing or has no entry.
@@ -61,7 +69,7 @@ class CSectionFile {
 
  private:
   struct CLoaded;
-  // The current file, parsed; the last parse is reused while the file on disk is unchanged, so
+  // The file, parsed; the last parse is reused while the file on disk is unchanged, so
   // that reading a whole section entry by entry reads the file once. Null when the file exists
   // but cannot be read: reads then see nothing and writes refuse, so it is never overwritten blind.
   std::shared_ptr<const CLoaded> Load();
@@ -71,6 +79,9 @@ class CSectionFile {
   template <typename Edit>
   bool Modify(Edit edit);
 
+  std::string path_;
+  FileState state_ = FileState::Missing;
+  std::string readError_;
   std::shared_ptr<const CLoaded> loaded_;
   std::vector<std::int32_t> keys_;
   std::string field1_, field2_, field3_;

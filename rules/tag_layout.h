@@ -9,9 +9,9 @@
 #include <unordered_map>
 #include <vector>
 
-namespace trimvale {
+#include "rules/section_file.h"
 
-class CSectionFile;
+namespace trimvale {
 
 // Classification of a node. The numbers are stable: they are what the engine tests and what the
 // parse tree shows, and some values are never assigned by the table (Text is the engine's own).
@@ -108,6 +108,15 @@ bool IsHeadingName(std::string_view name);
 // Empties `table` and fills it from the entries of `section` in file order. A missing section
 // leaves the table empty. Returns false when the section was missing or empty.
 bool LoadLayoutProfile(CTagLayoutTable& table, CSectionFile& file, std::string_view section);
+
+// A layout profile read from the rule file at `path`, with what became of the file.
+struct CLayoutProfileRead {
+  CTagLayoutTable table;
+  FileState file = FileState::Missing;
+  std::string readError;  // why a present file could not be read
+  bool found = false;     // the section exists and holds entries
+};
+CLayoutProfileRead ReadLayoutProfile(const std::string& path, std::string_view section);
 
 // Lookup with the fallback records "h", "!--" and "o:" and the layout-mode override.
 CLayoutLookup FindTagLayout(const CTagLayoutTable& table, std::string_view name, int layoutMode);

@@ -16,7 +16,7 @@ namespace {
 
 CRunConfig Config(int mode) {
   CRunConfig config;
-  config.layoutTable = &test::InstalledStandardTable();
+  config.layoutTable = test::InstalledStandardTable();
   config.options = OptimizeOptions::FromVector(kDefaultOptionsVector);
   config.layout.mode = mode;
   return config;

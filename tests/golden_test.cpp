@@ -47,7 +47,7 @@ struct CGoldenRun {
 // error level allowed: what the editor does with a fresh installation.
 CGoldenRun Optimize(const std::string& page, const COptionSet& set) {
   CRunConfig config;
-  config.layoutTable = &test::InstalledStandardTable();
+  config.layoutTable = test::InstalledStandardTable();
   config.options = OptimizeOptions::FromVector(kDefaultOptionsVector);
   config.layout.mode = set.layoutMode;
   config.layout.wrap = true;

@@ -36,9 +36,9 @@ struct CJobResult {
 
 CJobResult RunJob(const std::string& input, int allowedLevel, const std::string& cancelAt = {},
                   std::uint32_t options = 0) {
-  static const CTagLayoutTable table = SmallTable();
+  static const auto table = std::make_shared<const CTagLayoutTable>(SmallTable());
   CRunConfig config;
-  config.layoutTable = &table;
+  config.layoutTable = table;
   config.options = OptimizeOptions::FromVector(options);
   std::atomic<bool> cancel{false};
   CCancellingSink sink(cancel, cancelAt);

@@ -55,9 +55,9 @@ class CTextAccountant : public IParseObserver {
 };
 
 void ParseAndCheck(const std::string& page, const std::string& label, int mode) {
-  static const CTagLayoutTable table = SmallLayoutTable();
+  static const auto table = std::make_shared<const CTagLayoutTable>(SmallLayoutTable());
   CRunConfig config;
-  config.layoutTable = &table;
+  config.layoutTable = table;
   config.layout.mode = mode;
   CStringSink sink;
   std::atomic<bool> cancel{false};

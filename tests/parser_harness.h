@@ -131,9 +131,9 @@ struct CParseSetup {
 
 // Parses `input` as a run does and keeps the tree in `root` for closer inspection.
 inline CParseOutcome ParseWith(std::string_view input, CHtmlNode& root, const CParseSetup& setup = {}) {
-  static const CTagLayoutTable table = SmallLayoutTable();
+  static const auto table = std::make_shared<const CTagLayoutTable>(SmallLayoutTable());
   CRunConfig config;
-  config.layoutTable = &table;
+  config.layoutTable = table;
   config.layout.mode = setup.layoutMode;
   CStringSink sink;
   std::atomic<bool> notCancelled{false};

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <sstream>
 
 #include "rules/optimize_options.h"
 #include "rules/section_file.h"
@@ -16,13 +15,6 @@ namespace {
 
 const std::string kTagLayoutFile = std::string(TRIMVALE_SOURCE_DIR) + "/resources/tageinst.txt";
 const std::string kProfileFile = std::string(TRIMVALE_SOURCE_DIR) + "/resources/profile.txt";
-
-std::vector<std::string> Words(const char* list) {
-  std::istringstream in(list);
-  std::vector<std::string> words;
-  for (std::string w; in >> w;) words.push_back(w);
-  return words;
-}
 
 TEST(InstalledTagLayout, RecordsAreWellFormed) {
   CSectionFile file(kTagLayoutFile);
@@ -45,26 +37,6 @@ TEST(InstalledTagLayout, RecordsAreWellFormed) {
   }
   // An "o:" record would give every office tag its kind and hide them from the office clean-up.
   EXPECT_EQ(seen.count("o:"), 0u);
-}
-
-TEST(InstalledTagLayout, EndTagKinds) {
-  const CTagLayoutTable& table = test::InstalledStandardTable();
-  struct Row {
-    std::uint8_t endTagKind;
-    const char* names;
-  } rows[] = {
-      {kEndTagNone, "br img meta input col param wbr !DOCTYPE ?xml !-- plaintext"},
-      {kEndTagOptional, "p li dt dd option tr td th tbody html head body"},
-      // Conditional sections hold content up to their end marker; with kind 0 they would be plain
-      // comments through the "!--" record.
-      {kEndTagRequired, "!--[if ![if script style textarea pre title div span a b font table ul xml o:p xmp h h1"},
-  };
-  for (const Row& row : rows) {
-    for (const std::string& name : Words(row.names)) {
-      ASSERT_NE(table.Find(name), nullptr) << name;
-      EXPECT_EQ(table.Find(name)->endTagKind, row.endTagKind) << name;
-    }
-  }
 }
 
 TEST(InstalledProfiles, EveryRuleLoads) {

@@ -78,12 +78,11 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-const CTagLayoutTable& InstalledStandardTable() {
-  static const CTagLayoutTable table = [] {
-    CTagLayoutTable t;
-    CSectionFile file(std::string(TRIMVALE_SOURCE_DIR) + "/resources/tageinst.txt");
-    EXPECT_TRUE(LoadLayoutProfile(t, file, "standard")) << "resources/tageinst.txt has no \"standard\"";
-    return t;
+const std::shared_ptr<const CTagLayoutTable>& InstalledStandardTable() {
+  static const auto table = [] {
+    CLayoutProfileRead read = ReadLayoutProfile(std::string(TRIMVALE_SOURCE_DIR) + "/resources/tageinst.txt", "standard");
+    EXPECT_TRUE(read.found) << "resources/tageinst.txt has no \"standard\"";
+    return std::make_shared<const CTagLayoutTable>(std::move(read.table));
   }();
   return table;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +60,6 @@ std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 
 // The "standard" profile of the installed resources/tageinst.txt, loaded once.
-const CTagLayoutTable& InstalledStandardTable();
+const std::shared_ptr<const CTagLayoutTable>& InstalledStandardTable();
 
 }  // namespace trimvale::test

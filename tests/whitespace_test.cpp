@@ -32,7 +32,7 @@ TEST(DroppedWhiteSpace, StaysWhereItShows) {
   };
   for (const auto& row : rows) {
     CRunConfig config;
-    config.layoutTable = &test::InstalledStandardTable();
+    config.layoutTable = test::InstalledStandardTable();
     config.options = OptimizeOptions::FromVector(row.options);
     config.layout.mode = row.mode;
     std::atomic<bool> cancel{false};
