@@ -70,7 +70,7 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
   setObjectName(QStringLiteral("mainWindow"));
   setAccessibleName(T(text::kAppName));
   ISettingsStore& store = env_.Store();
-  env_.LoadAtCreation();
+  for (const std::string& warning : env_.LoadAtCreation()) output_->AppendText(warning);
 
   askYesNo = [this](const QString& question) {
     return QMessageBox::question(this, T(text::kAppName), question, QMessageBox::Yes | QMessageBox::No) ==

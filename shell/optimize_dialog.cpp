@@ -229,19 +229,17 @@ void OptimizeDialog::accept() {
   const int index = profiles_->currentIndex();
   options.useProfile = index > 0;
   if (options.useProfile) {
-    CSectionFile file(profileFile_);
-    loadedRules_.emplace();
-    LoadProfileRules(*loadedRules_, file, profiles_->currentText().toStdString());
+    loadedRules_ = std::make_shared<const CTagRuleList>(
+        ReadProfileRules(profileFile_, profiles_->currentText().toStdString()).rules);
   }
   if (index >= 0) store_.WriteInt(setting::kOptimizeProfile.section, setting::kOptimizeProfile.name, index);
   result_ = options;
   QDialog::accept();
 }
 
-bool OptimizeDialog::TakeRules(CTagRuleList& rules) {
+bool OptimizeDialog::TakeRules(std::shared_ptr<const CTagRuleList>& rules) {
   if (!loadedRules_) return false;
-  rules = std::move(*loadedRules_);
-  loadedRules_.reset();
+  rules = std::move(loadedRules_);
   return true;
 }
 

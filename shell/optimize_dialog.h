@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -34,7 +35,7 @@ class OptimizeDialog : public QDialog {
   // After OK: the switches with deleteComments and useProfile; the profile's rules were loaded
   // into `rules` when a profile was chosen (otherwise `rules` is left as it was).
   OptimizeOptions Options() const { return result_; }
-  bool TakeRules(CTagRuleList& rules);
+  bool TakeRules(std::shared_ptr<const CTagRuleList>& rules);
 
   QCheckBox* Box(const char* objectName) const;
 
@@ -64,7 +65,7 @@ class OptimizeDialog : public QDialog {
   QRadioButton* rangeWhole_;
   bool hasRange_ = false;
   OptimizeOptions result_;
-  std::optional<CTagRuleList> loadedRules_;
+  std::shared_ptr<const CTagRuleList> loadedRules_;
 };
 
 }  // namespace trimvale::shell

@@ -19,23 +19,17 @@ CShellEnvironment::CShellEnvironment(ISettingsStore& store, std::string programF
 
 bool CShellEnvironment::LayoutFileExists() const { return CSectionFile::FileExists(RuleFilePath("tageinst.txt")); }
 
-void CShellEnvironment::LoadAtCreation() {
-  const ISettingsStore& store = *store_;
-  options = OptimizeOptions::FromVector(static_cast<std::uint32_t>(ReadSetting(store, setting::kOptionsVector)));
-  layout.mode = ReadSetting(store, setting::kLayoutMode);
-  layout.wrap = ReadSetting(store, setting::kWrapLines) != 0;
-  // The value is kept in 16 bits; widths the settings page would refuse are brought back into
-  // its range, so a hand-edited store cannot make every line break.
+std::vector<std::string> CShellEnvironment::LoadAtCreation() {
+  CRunSetup setup = LoadRunSetup(*store_, programFolder_, CRunOverrides{});
+  options = setup.config.options;
+  layout = setup.config.layout;
+  // The value is kept in 16 bits.
   layout.width =
-      std::clamp(static_cast<int>(static_cast<std::uint16_t>(ReadSetting(store, setting::kLineWidth))), 20, 2048);
-  layout.indentUnit =
-      MakeIndentUnit(ReadSetting(store, setting::kIndentKind), ReadSetting(store, setting::kIndentSpaces));
-  showParseTree = ReadSetting(store, setting::kShowParseTree) != 0;
-  layoutTable_.Clear();
-  if (LayoutFileExists()) {
-    CSectionFile file(RuleFilePath("tageinst.txt"));
-    LoadLayoutProfile(layoutTable_, file, "standard");
-  }
+      std::clamp(static_cast<int>(static_cast<std::uint16_t>(ReadSetting(*store_, setting::kLineWidth))), 20, 2048);
+  layoutTable_ = std::move(setup.config.layoutTable);
+  rules = std::move(setup.config.rules);
+  showParseTree = ReadSetting(*store_, setting::kShowParseTree) != 0;
+  return std::move(setup.warnings);
 }
 
 void CShellEnvironment::WriteAtClose() {
@@ -49,9 +43,9 @@ void CShellEnvironment::WriteAtClose() {
 
 CRunConfig CShellEnvironment::MakeRunConfig() const {
   CRunConfig config;
-  config.layoutTable = &layoutTable_;
+  config.layoutTable = layoutTable_;
   config.options = options;
-  config.rules = &rules;
+  config.rules = rules;
   config.layout = layout;
   return config;
 }

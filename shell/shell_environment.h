@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/run_context.h"
+#include "engine/run_setup.h"
 #include "rules/optimize_options.h"
 #include "rules/settings_store.h"
 #include "rules/tag_layout.h"
@@ -31,25 +32,26 @@ class CShellEnvironment {
   std::string RuleFilePath(const char* name) const { return programFolder_ + "/" + name; }
 
   bool LayoutFileExists() const;
-  // Reads the program-wide values and loads the layout profile "standard".
-  void LoadAtCreation();
+  // Reads the program-wide values and loads the layout profile "standard" through the core's
+  // run set-up, as the command line does. Returns its warnings (lines ending in "\r\n").
+  std::vector<std::string> LoadAtCreation();
   // Writes the options vector, "Baumart", "HTML Umbrechen" and "Zeilenbreite".
   void WriteAtClose();
 
-  // The run configuration of the next optimization; points into this object, which must not
-  // change while a run uses it.
+  // The run configuration of the next optimization. It shares the layout table and the rules,
+  // which are immutable, so a run keeps what it was given whatever is loaded later.
   CRunConfig MakeRunConfig() const;
 
-  OptimizeOptions options;     // the switches of the next run, changed by the "Optimieren" dialog
-  CTagRuleList rules;          // the chosen profile's rules; used while options.useProfile
-  CLayoutSettings layout;      // mode, wrap, width and indentation unit read at creation
-  bool showParseTree = false;  // "Html Baum"
+  OptimizeOptions options;                    // the switches of the next run, changed by the "Optimieren" dialog
+  std::shared_ptr<const CTagRuleList> rules;  // the chosen profile's rules; used while options.useProfile
+  CLayoutSettings layout;                     // mode, wrap, width and indentation unit read at creation
+  bool showParseTree = false;                 // "Html Baum"
 
  private:
   std::unique_ptr<ISettingsStore> ownedStore_;
   ISettingsStore* store_ = nullptr;  // ownedStore_ or the caller's
   std::string programFolder_;
-  CTagLayoutTable layoutTable_;
+  std::shared_ptr<const CTagLayoutTable> layoutTable_;
 };
 
 }  // namespace trimvale::shell

@@ -263,9 +263,9 @@ class ShellTest : public QObject {
     d->findChild<QComboBox*>("profile")->setCurrentIndex(1);
     d->accept();
     QVERIFY(d->Options().deleteComments && d->Options().useProfile && d->Options().specialChars);
-    CTagRuleList rules;
+    std::shared_ptr<const CTagRuleList> rules;
     QVERIFY(d->TakeRules(rules));
-    QCOMPARE(rules.size(), std::size_t{1});  // the six-flag entry is skipped
+    QCOMPARE(rules->size(), std::size_t{1});  // the six-flag entry is skipped
     QCOMPARE(ReadSetting(f.store, setting::kOptimizeProfile), 1);
     // The box keeps its state in this dialog object from one use to the next.
     d->Prepare(OptimizeRange::Whole, OptimizeOptions::FromVector(0));
