@@ -520,6 +520,9 @@ bool MainWindow::StartOptimization(bool whole, int start, int end) {
     run->input = document_.EncodeForRun(whole ? originalText_ : originalText_.mid(start, end - start), whole);
   }
   run->config = env_.MakeRunConfig();
+  // A whole page in another declared charset keeps its characters as they are; a piece of it,
+  // which the run gets as UTF-8, must not have them turned into entities either.
+  if (!whole && document_.Encoding().kind == CPageEncoding::Other) run->config.options.specialChars = false;
   // Cleared here, before the hand-over, rather than by the worker: a "Breche ab..." given
   // before the worker starts must not be wiped out by it.
   if (ReadSetting(env_.Store(), setting::kClearOutput) != 0) output_->Clear();

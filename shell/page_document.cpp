@@ -130,7 +130,7 @@ std::string CPageDocument::Encode(const QString& editorText, bool* lossy) const 
 
 std::string CPageDocument::EncodeForRun(const QString& editorText, bool whole) const {
   CPageEncoding encoding = encoding_;
-  if (!whole && encoding.kind == CPageEncoding::Utf8) encoding.kind = CPageEncoding::Utf8Bom;
+  if (!whole && PieceGoesAsUtf8()) encoding.kind = CPageEncoding::Utf8Bom;
   std::string out;
   EncodePage(LineStructure(editorText).toStdString(), encoding, out);
   return out;
@@ -161,13 +161,20 @@ QString CPageDocument::DecodeIn(std::string_view bytes) const {
       .mid(static_cast<qsizetype>(prefix.size()));
 }
 
+bool CPageDocument::PieceGoesAsUtf8() const {
+  return encoding_.kind == CPageEncoding::Utf8 || encoding_.kind == CPageEncoding::Other;
+}
+
 QString CPageDocument::DecodeInserted(std::string_view bytes, bool whole) const {
   // The mark EncodeForRun gave a piece of a UTF-8 page comes back as the result's first line.
-  if (!whole && encoding_.kind == CPageEncoding::Utf8 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-    bytes.remove_prefix(3);
+  QString unicode;
+  if (!whole && PieceGoesAsUtf8()) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     if (bytes.substr(0, 2) == "\r\n") bytes.remove_prefix(2);
+    unicode = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  } else {
+    unicode = DecodeIn(bytes);
   }
-  QString unicode = DecodeIn(bytes);
   unicode.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   unicode.replace(u'\r', u'\n');
   return unicode;

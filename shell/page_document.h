@@ -42,10 +42,13 @@ class CPageDocument {
   // Editor text back to page bytes in the page's encoding and line ends; `lossy` (when given)
   // becomes true when the encoding cannot hold some character of the text.
   std::string Encode(const QString& editorText, bool* lossy = nullptr) const;
-  // The bytes an optimization gets: the whole page in its own encoding, or a piece of it. A
-  // piece of a UTF-8 page gets the byte-order mark, since the run cannot see the page's
-  // declaration in it and would read the bytes as windows-1252.
+  // The bytes an optimization gets: the whole page in its own encoding, or a piece of it. The
+  // run cannot see the page's declaration in a piece and would read its bytes as windows-1252;
+  // so a piece of a UTF-8 page, or of a page in another declared charset, goes to the run as
+  // UTF-8 with a byte-order mark (see PieceGoesAsUtf8).
   std::string EncodeForRun(const QString& editorText, bool whole) const;
+  // True when a piece of this page is handed to the run as UTF-8 with a mark.
+  bool PieceGoesAsUtf8() const;
   // Page bytes (an optimization result, whole or a piece) to editor text with "\n" line breaks.
   QString DecodeInserted(std::string_view bytes, bool whole = true) const;
   // Page bytes as readable text, for messages and the parse tree.

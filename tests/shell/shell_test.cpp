@@ -199,19 +199,28 @@ class ShellTest : public QObject {
     QCOMPARE(editor->Text(), before);
   }
 
-  // A piece of a UTF-8 page is read as UTF-8 by the run, though it lacks the declaration.
-  void SelectionOfUtf8PageKeepsItsCharacters() {
+  // A piece of the page is read in the page's charset by the run, though it lacks the
+  // declaration: UTF-8 characters become entities, windows-1251 ones stay as they are.
+  void SelectionKeepsThePagesCharacters_data() {
+    QTest::addColumn<QByteArray>("page");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("utf-8") << QByteArray("<meta charset=\"utf-8\"><body>\r\n<p>\xC3\xA4</p>\r\n</body>")
+                           << QStringLiteral("<body>\n<p>&auml;</p>");
+    QTest::newRow("windows-1251") << QByteArray("<meta charset=\"windows-1251\"><body>\r\n<p>\xE0</p>\r\n</body>")
+                                  << QStringLiteral("<body>\n<p>\u0430</p>");
+  }
+  void SelectionKeepsThePagesCharacters() {
+    QFETCH(QByteArray, page);
+    QFETCH(QString, expected);
     CFixture f;
-    WriteBytes(f.Path("seite.htm"),
-               "<html><head><meta charset=\"utf-8\"></head><body>\r\n<p>\xC3\xA4</p>\r\n</body></html>");
+    WriteBytes(f.Path("seite.htm"), page.toStdString());
     QVERIFY(f.window->OpenFile(f.Path("seite.htm")));
     f.env->options = OptimizeOptions::FromVector(0x8000);  // characters as entities
     const QString before = f.window->Editor()->Text();
     const int start = static_cast<int>(before.indexOf(QStringLiteral("<p>")));
     QVERIFY(f.window->StartOptimization(false, start, start + 8));
     f.window->WaitForRun();
-    QVERIFY2(f.window->Editor()->Text().contains(QStringLiteral("<body>\n<p>&auml;</p>")),
-             qPrintable(f.window->Editor()->Text()));
+    QVERIFY2(f.window->Editor()->Text().contains(expected), qPrintable(f.window->Editor()->Text()));
   }
 
   // While a run is busy only "Abbrechen" acts; a cancelled run leaves the text as it was.
