@@ -21,8 +21,9 @@ const char* LineEndBytes(LineEnd end) {
   return "\r\n";
 }
 
-// The most frequent line end of `text`; CR LF on a tie and for a text without any.
-LineEnd UsualLineEndOf(const QString& text) {
+// The most frequent line end of `text` (CR LF on a tie and for a text without any); `mixed`
+// tells whether any other kind occurs.
+LineEnd UsualLineEndOf(const QString& text, bool& mixed) {
   std::array<qsizetype, 3> count{};  // CR LF, LF, CR
   for (qsizetype i = 0; i < text.size(); ++i) {
     if (text[i] == u'\r') {
@@ -36,6 +37,8 @@ LineEnd UsualLineEndOf(const QString& text) {
       ++count[1];
     }
   }
+  const int kinds = (count[0] > 0) + (count[1] > 0) + (count[2] > 0);
+  mixed = kinds > 1;
   if (count[0] >= count[1] && count[0] >= count[2]) return LineEnd::CrLf;
   return count[1] >= count[2] ? LineEnd::Lf : LineEnd::Cr;
 }
@@ -74,15 +77,26 @@ void CPageDocument::Decode() {
   const CDecodedPage page = DecodePage(bytes_);
   encoding_ = page.encoding;
   lossless_ = page.lossless;
-  const QString unicode = QString::fromUtf8(page.utf8.data(), static_cast<qsizetype>(page.utf8.size()));
-  lineEnd_ = UsualLineEndOf(unicode);
+  QString unicode = QString::fromUtf8(page.utf8.data(), static_cast<qsizetype>(page.utf8.size()));
+  // Characters the editor would take as its own line structure or as our markers cannot come
+  // back as they were.
+  if (unicode.contains(QChar(kCrMarker)) || unicode.contains(QChar(kLfMarker)) ||
+      unicode.contains(QChar::ParagraphSeparator)) {
+    lossless_ = false;
+  }
+  bool mixed = false;
+  lineEnd_ = UsualLineEndOf(unicode, mixed);
+  if (!mixed) {
+    // The usual case, and the one large pages must take fast: one kind of line end throughout.
+    if (lineEnd_ == LineEnd::CrLf) unicode.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (lineEnd_ == LineEnd::Cr) unicode.replace(u'\r', u'\n');
+    text_ = std::move(unicode);
+    return;
+  }
   text_.clear();
-  text_.reserve(unicode.size());
+  text_.reserve(unicode.size() + unicode.size() / 16);
   for (qsizetype i = 0; i < unicode.size(); ++i) {
     const QChar c = unicode[i];
-    // Characters the editor would take as its own line structure or as our markers cannot come
-    // back as they were.
-    if (IsMarker(c) || c == QChar::ParagraphSeparator) lossless_ = false;
     if (c != u'\r' && c != u'\n') {
       text_ += c;
       continue;
