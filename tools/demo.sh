@@ -23,3 +23,21 @@ fi
 new=$(stat -c %s "$target")
 echo "== Alte Größe: $old Byte, neue Größe: $new Byte ($(( (old - new) * 100 / old )) % kleiner)"
 echo "== Optimierte Seite: $target"
+
+# The desktop program: on a display it opens the optimized page; without one it pictures the
+# window offscreen (source tab and preview tab after optimizing the sample in the window).
+if [ -x "$root/$build/trimvale" ]; then
+  if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "== Desktop-Programm: öffne $target"
+    nohup "$root/$build/trimvale" "$target" >/dev/null 2>&1 &
+  elif [ -x "$root/$build/trimvale-shell-demo" ]; then
+    export QT_QPA_PLATFORM=offscreen
+    # Chromium refuses its sandbox as root, and offscreen there is no GPU.
+    export QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox --disable-gpu"
+    if "$root/$build/trimvale-shell-demo" shots "$sample" "$out_dir" 2>"$out_dir/shell-demo.log"; then
+      echo "== Bilder des Desktop-Programms: $out_dir/trimvale-quelle.png, $out_dir/trimvale-vorschau.png"
+    else
+      echo "== Bilder des Desktop-Programms nicht erstellt (siehe $out_dir/shell-demo.log)"
+    fi
+  fi
+fi

@@ -8,6 +8,8 @@ packages=(
   clang libclang-rt-14-dev            # libFuzzer and the sanitizer runtimes
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev                        # argument parsing of trimvale-cli
+  qt6-base-dev qt6-webengine-dev      # the desktop program (widgets, print, test, web views)
+  xvfb xauth                          # a virtual display for the web views in tests and the demo
 )
 if [ "${TRIMVALE_WITH_FIDELITY:-0}" = 1 ]; then
   # Fonts with the metrics of the fonts word processors name (Times New Roman, Arial, Courier

@@ -1,0 +1,239 @@
+#include "shell/page_document.h"
+
+#include <QFile>
+#include <array>
+
+#include "rules/file_io.h"
+
+namespace trimvale::shell {
+
+namespace {
+
+const char* LineEndBytes(LineEnd end) {
+  switch (end) {
+    case LineEnd::Lf:
+      return "\n";
+    case LineEnd::Cr:
+      return "\r";
+    case LineEnd::CrLf:
+      break;
+  }
+  return "\r\n";
+}
+
+// The most frequent line end of `text` (CR LF on a tie and for a text without any); `mixed`
+// tells whether any other kind occurs.
+LineEnd UsualLineEndOf(const QString& text, bool& mixed) {
+  std::array<qsizetype, 3> count{};  // CR LF, LF, CR
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\r') {
+      if (i + 1 < text.size() && text[i + 1] == u'\n') {
+        ++count[0];
+        ++i;
+      } else {
+        ++count[2];
+      }
+    } else if (text[i] == u'\n') {
+      ++count[1];
+    }
+  }
+  const int kinds = (count[0] > 0) + (count[1] > 0) + (count[2] > 0);
+  mixed = kinds > 1;
+  if (count[0] >= count[1] && count[0] >= count[2]) return LineEnd::CrLf;
+  return count[1] >= count[2] ? LineEnd::Lf : LineEnd::Cr;
+}
+
+bool IsMarker(QChar c) { return c.unicode() == CPageDocument::kCrMarker || c.unicode() == CPageDocument::kLfMarker; }
+
+}  // namespace
+
+void CPageDocument::Reset() {
+  path_.clear();
+  bytes_.clear();
+  text_.clear();
+  encoding_ = CPageEncoding{};
+  lineEnd_ = LineEnd::CrLf;
+  lossless_ = true;
+}
+
+bool CPageDocument::Load(const QString& path, QString* error) {
+  std::string bytes;
+  std::string why;
+  if (!ReadWholeFile(QFile::encodeName(path).toStdString(), bytes, &why)) {
+    if (error) *error = QString::fromStdString(why);
+    return false;
+  }
+  path_ = path;
+  SetBytes(std::move(bytes));
+  return true;
+}
+
+void CPageDocument::SetBytes(std::string bytes) {
+  bytes_ = std::move(bytes);
+  Decode();
+}
+
+void CPageDocument::Decode() {
+  const CDecodedPage page = DecodePage(bytes_);
+  encoding_ = page.encoding;
+  lossless_ = page.lossless;
+  QString unicode = QString::fromUtf8(page.utf8.data(), static_cast<qsizetype>(page.utf8.size()));
+  // Characters the editor would take as its own line structure or as our markers cannot come
+  // back as they were.
+  if (unicode.contains(QChar(kCrMarker)) || unicode.contains(QChar(kLfMarker)) ||
+      unicode.contains(QChar::ParagraphSeparator)) {
+    lossless_ = false;
+  }
+  bool mixed = false;
+  lineEnd_ = UsualLineEndOf(unicode, mixed);
+  if (!mixed) {
+    // The usual case, and the one large pages must take fast: one kind of line end throughout.
+    if (lineEnd_ == LineEnd::CrLf) unicode.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (lineEnd_ == LineEnd::Cr) unicode.replace(u'\r', u'\n');
+    text_ = std::move(unicode);
+    return;
+  }
+  text_.clear();
+  text_.reserve(unicode.size() + unicode.size() / 16);
+  for (qsizetype i = 0; i < unicode.size(); ++i) {
+    const QChar c = unicode[i];
+    if (c != u'\r' && c != u'\n') {
+      text_ += c;
+      continue;
+    }
+    const bool crlf = c == u'\r' && i + 1 < unicode.size() && unicode[i + 1] == u'\n';
+    const LineEnd end = crlf ? LineEnd::CrLf : (c == u'\n' ? LineEnd::Lf : LineEnd::Cr);
+    if (end != lineEnd_) {
+      text_ += QChar(c == u'\r' ? kCrMarker : kLfMarker);
+      if (crlf) text_ += QChar(kLfMarker);
+    }
+    text_ += u'\n';
+    if (crlf) ++i;
+  }
+}
+
+QString CPageDocument::LineStructure(const QString& editorText) const {
+  QString unicode;
+  unicode.reserve(editorText.size() + editorText.size() / 16);
+  const QString usual = QString::fromLatin1(LineEndBytes(lineEnd_));
+  for (qsizetype i = 0; i < editorText.size(); ++i) {
+    const QChar c = editorText[i];
+    if (IsMarker(c)) {
+      // A run of markers stands for a line end of another kind: its bytes replace the line
+      // break that follows it.
+      qsizetype j = i;
+      for (; j < editorText.size() && IsMarker(editorText[j]); ++j) {
+        unicode += editorText[j].unicode() == kCrMarker ? u'\r' : u'\n';
+      }
+      if (j < editorText.size() && editorText[j] == u'\n') ++j;
+      i = j - 1;
+    } else if (c == u'\n') {
+      unicode += usual;
+    } else {
+      unicode += c;
+    }
+  }
+  return unicode;
+}
+
+std::string CPageDocument::Encode(const QString& editorText, bool* lossy) const {
+  std::string out;
+  if (!EncodePage(LineStructure(editorText).toStdString(), encoding_, out) && lossy) *lossy = true;
+  return out;
+}
+
+std::string CPageDocument::EncodeForRun(const QString& editorText, bool whole) const {
+  CPageEncoding encoding = encoding_;
+  if (!whole && PieceGoesAsUtf8()) encoding.kind = CPageEncoding::Utf8Bom;
+  std::string out;
+  EncodePage(LineStructure(editorText).toStdString(), encoding, out);
+  return out;
+}
+
+QString CPageDocument::DecodeIn(std::string_view bytes) const {
+  std::string utf8;
+  switch (encoding_.kind) {
+    case CPageEncoding::Utf8:
+    case CPageEncoding::Utf8Bom:
+      if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+      return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    case CPageEncoding::Utf16LE:
+    case CPageEncoding::Utf16BE:
+      Utf16ToUtf8(bytes, encoding_.kind == CPageEncoding::Utf16BE ? Utf16Form::BigEndian : Utf16Form::LittleEndian,
+                  utf8);
+      return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    case CPageEncoding::SingleByte:
+    case CPageEncoding::Latin1:
+    case CPageEncoding::Other:
+      break;
+  }
+  // A piece of the page lacks its declaration: put one in front and take its text off again.
+  const std::string charset = encoding_.charset.empty() ? "windows-1252" : encoding_.charset;
+  const std::string prefix = "<meta charset=\"" + charset + "\">";
+  const CDecodedPage page = DecodePage(prefix + std::string(bytes));
+  return QString::fromUtf8(page.utf8.data(), static_cast<qsizetype>(page.utf8.size()))
+      .mid(static_cast<qsizetype>(prefix.size()));
+}
+
+bool CPageDocument::PieceGoesAsUtf8() const {
+  return encoding_.kind == CPageEncoding::Utf8 || encoding_.kind == CPageEncoding::Other;
+}
+
+QString CPageDocument::DecodeInserted(std::string_view bytes, bool whole) const {
+  // The mark EncodeForRun gave a piece of a UTF-8 page comes back as the result's first line.
+  QString unicode;
+  if (!whole && PieceGoesAsUtf8()) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    if (bytes.substr(0, 2) == "\r\n") bytes.remove_prefix(2);
+    unicode = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  } else {
+    unicode = DecodeIn(bytes);
+  }
+  unicode.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  unicode.replace(u'\r', u'\n');
+  return unicode;
+}
+
+QString CPageDocument::DecodeLabel(std::string_view bytes) const {
+  // Labels of the parse tree: UTF-16 pages reach the parser as UTF-8, single-byte ones as
+  // they are; no per-label conversion through iconv for tens of thousands of nodes.
+  switch (encoding_.kind) {
+    case CPageEncoding::Utf8:
+    case CPageEncoding::Utf8Bom:
+    case CPageEncoding::Utf16LE:
+    case CPageEncoding::Utf16BE:
+      return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    default:
+      return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  }
+}
+
+QString CPageDocument::CharsetName() const {
+  if (!encoding_.charset.empty()) return QString::fromStdString(encoding_.charset);
+  switch (encoding_.kind) {
+    case CPageEncoding::Utf8:
+    case CPageEncoding::Utf8Bom:
+      return QStringLiteral("UTF-8");
+    case CPageEncoding::Utf16LE:
+      return QStringLiteral("UTF-16LE");
+    case CPageEncoding::Utf16BE:
+      return QStringLiteral("UTF-16BE");
+    default:
+      return QStringLiteral("windows-1252");
+  }
+}
+
+bool CPageDocument::Save(const QString& path, const QString& editorText, QString* error) {
+  std::string bytes = Encode(editorText);
+  std::string why;
+  if (!WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes, &why)) {
+    if (error) *error = QString::fromStdString(why);
+    return false;
+  }
+  path_ = path;
+  bytes_ = std::move(bytes);
+  lossless_ = true;
+  return true;
+}
+
+}  // namespace trimvale::shell

@@ -1,0 +1,53 @@
+#include "shell/shell_environment.h"
+
+#include <algorithm>
+
+#include "rules/file_settings_store.h"
+#include "rules/program_folder.h"
+#include "rules/section_file.h"
+#include "rules/settings_table.h"
+
+namespace trimvale::shell {
+
+CShellEnvironment::CShellEnvironment(const CShellStartOptions& options)
+    : ownedStore_(std::make_unique<CFileSettingsStore>(DefaultSettingsPath(options.settingsPath))),
+      store_(ownedStore_.get()),
+      programFolder_(ResolveProgramFolder(options.rulesDir, ExecutablePath())) {}
+
+CShellEnvironment::CShellEnvironment(ISettingsStore& store, std::string programFolder)
+    : store_(&store), programFolder_(std::move(programFolder)) {}
+
+bool CShellEnvironment::LayoutFileExists() const { return CSectionFile::FileExists(RuleFilePath("tageinst.txt")); }
+
+std::vector<std::string> CShellEnvironment::LoadAtCreation() {
+  CRunSetup setup = LoadRunSetup(*store_, programFolder_, CRunOverrides{});
+  options = setup.config.options;
+  layout = setup.config.layout;
+  // The value is kept in 16 bits.
+  layout.width =
+      std::clamp(static_cast<int>(static_cast<std::uint16_t>(ReadSetting(*store_, setting::kLineWidth))), 20, 2048);
+  layoutTable_ = std::move(setup.config.layoutTable);
+  rules = std::move(setup.config.rules);
+  showParseTree = ReadSetting(*store_, setting::kShowParseTree) != 0;
+  return std::move(setup.warnings);
+}
+
+void CShellEnvironment::WriteAtClose() {
+  ISettingsStore& store = *store_;
+  store.WriteInt(setting::kOptionsVector.section, setting::kOptionsVector.name,
+                 static_cast<std::int32_t>(options.ToVector()));
+  store.WriteInt(setting::kLayoutMode.section, setting::kLayoutMode.name, layout.mode);
+  store.WriteInt(setting::kWrapLines.section, setting::kWrapLines.name, layout.wrap ? 1 : 0);
+  store.WriteInt(setting::kLineWidth.section, setting::kLineWidth.name, layout.width);
+}
+
+CRunConfig CShellEnvironment::MakeRunConfig() const {
+  CRunConfig config;
+  config.layoutTable = layoutTable_;
+  config.options = options;
+  config.rules = rules;
+  config.layout = layout;
+  return config;
+}
+
+}  // namespace trimvale::shell
