@@ -102,34 +102,6 @@ class CRewriter {
   std::size_t outStart_ = 0;
 };
 
-// One removal of a declaration as RemoveDeclaration describes, at an occurrence found by
-// `rw.Find` with `k` of its bytes already kept. `semicolons` finds the next ";"; the words
-// removed hold no ";" themselves, so it is never among the kept bytes.
-void RemoveFoundDeclaration(CRewriter& rw, std::size_t k, CNextChar& semicolons) {
-  const bool atStart = rw.KeptSize() == k;
-  std::size_t end = semicolons.From(rw.Cursor());
-  rw.DropKeptBack(k);
-  if (end == kNone) {
-    if (atStart) {
-      rw.Clear();
-      return;
-    }
-    // Not at the start, so the separator before the word is in the kept part.
-    end = rw.Input().size() - 1;
-    rw.DropKeptBack(1);
-  }
-  rw.SkipThrough(end);
-}
-
-void DropBlanks(CRewriter& rw, LeadingBlanks blanks) {
-  if (blanks == LeadingBlanks::DropOne) {
-    rw.DropLeadingBlank();
-  } else if (blanks == LeadingBlanks::DropAll) {
-    while (rw.DropLeadingBlank()) {
-    }
-  }
-}
-
 enum class PatternKind { Declaration, Block };
 
 struct CSheetPattern {
@@ -201,28 +173,74 @@ bool EndsWith(std::string_view s, std::string_view suffix) {
 
 }  // namespace
 
-bool RemoveDeclaration(std::string& value, std::string_view word) {
-  if (word.empty()) return false;
-  CRewriter rw(value);
-  CNextChar semicolons(value, ';');
-  const std::size_t k = rw.Find(word);
-  if (k == kNone) return false;
-  RemoveFoundDeclaration(rw, k, semicolons);
-  value = rw.Result();
+bool IsPropertyOrPart(std::string_view property, std::string_view name) {
+  if (!HasPropertyPrefix(property, name)) return false;
+  return property.size() == name.size() || property[name.size()] == '-';
+}
+
+bool HasPropertyPrefix(std::string_view property, std::string_view prefix) {
+  if (property.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(property[i]) != lower(prefix[i])) return false;
+  }
   return true;
 }
 
-void RemoveEveryDeclaration(std::string& value, std::string_view word, LeadingBlanks blanks) {
-  if (word.empty()) return;
-  CRewriter rw(value);
-  CNextChar semicolons(value, ';');
+bool RemoveDeclarationsIf(std::string& value, const std::function<bool(std::string_view, std::string_view)>& drop) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  const auto trim = [&](std::string_view s) {
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+  };
+  const std::string_view in = value;
+  std::string out;
   bool removed = false;
-  for (std::size_t k = rw.Find(word); k != kNone; k = rw.Find(word)) {
-    RemoveFoundDeclaration(rw, k, semicolons);
-    DropBlanks(rw, blanks);
-    removed = true;
+  std::size_t start = 0;
+  while (start < in.size()) {
+    // The end of this declaration: the first ";" outside quotes and parentheses, or the end.
+    std::size_t end = start;
+    char quote = 0;
+    std::size_t depth = 0;
+    for (; end < in.size(); ++end) {
+      const char c = in[end];
+      if (quote) {
+        if (c == '\\') {
+          ++end;
+        } else if (c == quote) {
+          quote = 0;
+        }
+      } else if (c == '"' || c == '\'') {
+        quote = c;
+      } else if (c == '(') {
+        ++depth;
+      } else if (c == ')' && depth > 0) {
+        --depth;
+      } else if (c == ';' && depth == 0) {
+        break;
+      }
+    }
+    end = std::min(end, in.size());
+    const std::string_view declaration = in.substr(start, end - start);
+    const std::size_t colon = declaration.find(':');
+    if (colon != kNone && drop(trim(declaration.substr(0, colon)), trim(declaration.substr(colon + 1)))) {
+      removed = true;
+    } else {
+      out.append(declaration);
+      if (end < in.size()) out += ';';
+    }
+    start = end + 1;
   }
-  if (removed) value = rw.Result();
+  if (!removed) return false;
+  std::string_view kept = out;
+  while (!kept.empty() && blank(kept.front())) kept.remove_prefix(1);
+  if (!trim(in).ends_with(';')) {
+    kept = trim(kept);
+    if (kept.ends_with(';')) kept.remove_suffix(1);
+  }
+  value = std::string(kept);
+  return true;
 }
 
 void CleanStyleSheet(std::string& text, StyleSheetHolder holder) {

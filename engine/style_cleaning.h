@@ -7,29 +7,25 @@
 // the same per byte as a small one.
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace trimvale {
 
-// What happens to blanks at the very start of a style value after each removal.
-enum class LeadingBlanks {
-  Keep,     // left as they are
-  DropOne,  // one blank is dropped
-  DropAll,  // all blanks are dropped
-};
+// True when `property` is `name` itself or one of its "-" sub-properties ("border" matches
+// "border-top", never "mso-border-alt"), compared without regard to case.
+bool IsPropertyOrPart(std::string_view property, std::string_view name);
 
-// Removes one declaration from a style value: from the first occurrence of `word` (not from the
-// start of its declaration: removing "color" from "background-color:red" leaves "background-")
-// through the next ";". Without a ";" after it, the rest of the value goes together with the
-// separator before the word, or the whole value when the word stands at its start. Returns
-// whether `word` occurred.
-bool RemoveDeclaration(std::string& value, std::string_view word);
+// True when `property` begins with `prefix`, compared without regard to case.
+bool HasPropertyPrefix(std::string_view property, std::string_view prefix);
 
-// Removes declarations as RemoveDeclaration does, again and again while `word` occurs, treating
-// the value's leading blanks after each removal as `blanks` says. The result is the same as
-// searching the value afresh after every removal.
-void RemoveEveryDeclaration(std::string& value, std::string_view word, LeadingBlanks blanks);
+// Removes every declaration of a style value for which `drop(property, value)` is true (both
+// without their surrounding blanks), with its ";" and the blanks before it. Only a ";" outside
+// quotes and parentheses ends a declaration, so a quoted font name or a data URL that holds one
+// stays whole. Returns whether anything was removed; then the value's leading blanks go, and a
+// ";" that the removal left at the end, when the value did not end with one before, goes too.
+bool RemoveDeclarationsIf(std::string& value, const std::function<bool(std::string_view, std::string_view)>& drop);
 
 // Where a style sheet to clean is held: the rest of a style element's tag, the content of a
 // comment inside a style element, or a text inside a style element (a sheet written without a
