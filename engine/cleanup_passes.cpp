@@ -254,7 +254,7 @@ std::string_view AttributeValue(const CHtmlNode& node, const std::string& field,
 }
 
 // Declarations only a word processor reads.
-bool IsVendorProperty(std::string_view property) { return HasPropertyPrefix(property, "mso-"); }
+bool IsVendorProperty(std::string_view property) { return IsWordOnlyProperty(property); }
 bool IsVendorDeclaration(std::string_view property, std::string_view) { return IsVendorProperty(property); }
 // A declaration that undoes the bold of a b or strong element around it.
 bool IsNotBold(std::string_view property, std::string_view value) {
@@ -291,6 +291,8 @@ CStyleFacts ReadStyle(std::string_view style) {
 // not vanish with its content: they collapse with its neighbours' and can widen the gap between
 // them, so a p or div whose class or style may set margins stays.
 bool HasOwnBox(const CHtmlNode& node) {
+  // Outside a drawing no browser draws namespaced markup (v:shape, v:group), whatever its size.
+  if (node.name.find(':') != std::string::npos) return false;
   const CStyleFacts style = ReadStyle(AttributeValue(node, node.Style(), "style"));
   if (style.box) return true;
   if (IsInlineFormatting(node)) return false;
@@ -401,6 +403,13 @@ class CWordMarkupPass {
   PageEncoding encoding_;
 };
 
+// What a holder passes on to the nodes inside it.
+struct CLangFrame {
+  const CHtmlNode* node;
+  std::string_view lang;  // points into the node's own lang, or an ancestor's
+  bool inDrawing;         // it is, or lies inside, an svg or math element
+};
+
 class CFormattingPass {
  public:
   explicit CFormattingPass(const OptimizeOptions& options) : options_(options) {}
@@ -410,7 +419,14 @@ class CFormattingPass {
     if ((options_.strongToB || options_.automatic) && node.kind == TagKind::Strong)
       node.name.assign(1, 'b');  // (not = "b": GCC 12 misreports -Wrestrict there)
 
-    if (unneeded) CleanStyleSheetOf(node, visit);
+    if (unneeded) {
+      if (IsEditorLeftover(node)) return PassResult::Delete;
+      CleanStyleSheetOf(node, visit);
+      if (!node.CssClass().empty() && !classes_.emptied.empty()) DropEmptiedClasses(node);
+      if (node.kind != TagKind::Text && node.kind != TagKind::Comment && IsSmartTag(node) && !InDrawing(visit)) {
+        return PassResult::Dissolve;
+      }
+    }
 
     bool spanRules = false;
     if (options_.automatic || (options_.spanDelete && !options_.spanAll)) {
@@ -428,7 +444,10 @@ class CFormattingPass {
       return PassResult::Dissolve;
     }
     if (unneeded && node.kind != TagKind::Text && node.kind != TagKind::Comment) {
-      if (!node.Style().empty()) RemoveDeclarationsIf(node.EditableStyle(), IsVendorDeclaration);
+      if (!node.Style().empty()) {
+        RemoveDeclarationsIf(node.EditableStyle(), IsVendorDeclaration);
+        RemoveOverriddenDeclarations(node.EditableStyle());
+      }
     }
     if (!options_.automatic && options_.deleteAllStyles) {
       node.SetCssClass({});
@@ -445,21 +464,34 @@ class CFormattingPass {
  private:
   // The language in force for the children of `visit.holder`. The languages of the holders met
   // are kept on a stack, so that finding it costs the same however deep the tree is.
-  std::string_view InheritedLang(const CVisit& visit) {
+  const CLangFrame* HolderFrame(const CVisit& visit) {
     while (!langs_.empty() && langs_.back().node != visit.holder) langs_.pop_back();
-    if (!visit.holder) return {};
+    if (!visit.holder) return nullptr;
     if (langs_.empty()) {
-      // The walk began below the holder: its language comes from its own ancestors, once.
+      // The walk began below the holder: what it passes on comes from its own ancestors, once.
       std::string_view lang;
-      for (const CHtmlNode* up = visit.holder; up && lang.empty(); up = up->parent) lang = up->Lang();
-      langs_.push_back({visit.holder, lang});
+      bool drawing = false;
+      for (const CHtmlNode* up = visit.holder; up; up = up->parent) {
+        if (lang.empty()) lang = up->Lang();
+        drawing = drawing || IsDrawing(*up);
+      }
+      langs_.push_back({visit.holder, lang, drawing});
     }
-    return langs_.back().lang;
+    return &langs_.back();
   }
-  // Notes the language that `node`'s children inherit, before they are walked.
+  std::string_view InheritedLang(const CVisit& visit) {
+    const CLangFrame* frame = HolderFrame(visit);
+    return frame ? frame->lang : std::string_view();
+  }
+  bool InDrawing(const CVisit& visit) {
+    const CLangFrame* frame = HolderFrame(visit);
+    return frame && frame->inDrawing;
+  }
+  // Notes what `node`'s children inherit, before they are walked.
   void EnterHolder(const CHtmlNode& node, const CVisit& visit) {
     const std::string_view own = node.Lang();
-    langs_.push_back({&node, own.empty() ? InheritedLang(visit) : own});
+    const bool drawing = IsDrawing(node) || InDrawing(visit);
+    langs_.push_back({&node, own.empty() ? InheritedLang(visit) : own, drawing});
   }
 
   static bool IsEastAsian(std::string_view lang) {
@@ -486,22 +518,73 @@ class CFormattingPass {
     return !shows;
   }
 
-  struct CLangFrame {
-    const CHtmlNode* node;
-    std::string_view lang;  // points into the node's own lang, or an ancestor's
-  };
   std::vector<CLangFrame> langs_;
+  CSheetClasses classes_;
 
   // The style sheet of a style element is in its child, a comment or (without one) a text; the
-  // element's own tag rest is cleaned as well.
-  static void CleanStyleSheetOf(CHtmlNode& node, const CVisit& visit) {
+  // element's own tag rest is cleaned as well. The comment around a sheet only hid it from
+  // browsers older than style elements, so the sheet is left as the element's text.
+  void CleanStyleSheetOf(CHtmlNode& node, const CVisit& visit) {
     if (IsStyleElement(&node)) {
       node.text.Edit([](std::string& text) { CleanStyleSheet(text, StyleSheetHolder::TagRest); });
     } else if (IsStyleElement(visit.holder) && node.kind == TagKind::Comment) {
-      node.text.Edit([](std::string& text) { CleanStyleSheet(text, StyleSheetHolder::Comment); });
+      node.text.Edit([&](std::string& text) {
+        CleanStyleSheet(text, StyleSheetHolder::Comment);
+        if (text.ends_with("--")) text.resize(text.size() - 2);
+        RemoveWordOnlyRules(text, classes_);
+      });
+      node.kind = TagKind::Text;
+      node.name.clear();
+      node.endTagKind = kEndTagNone;
+      node.layoutBits = 0;
     } else if (IsStyleElement(visit.holder) && node.kind == TagKind::Text) {
-      node.text.Edit([](std::string& text) { CleanStyleSheet(text, StyleSheetHolder::Text); });
+      node.text.Edit([&](std::string& text) {
+        CleanStyleSheet(text, StyleSheetHolder::Text);
+        RemoveWordOnlyRules(text, classes_);
+      });
     }
+  }
+
+  // A class whose every rule was left empty shows nothing (Word's SpellE and GramE); a class
+  // with no rule on this page stays, since a linked style sheet may give it one.
+  void DropEmptiedClasses(CHtmlNode& node) const {
+    std::string kept;
+    const std::string& value = node.CssClass();
+    for (std::size_t start = 0; start < value.size();) {
+      const std::size_t end = std::min(value.find_first_of(" \t\r\n\f", start), value.size());
+      const std::string_view name = std::string_view(value).substr(start, end - start);
+      if (!name.empty() && !classes_.IsEmptied(name)) {
+        if (!kept.empty()) kept += ' ';
+        kept += name;
+      }
+      start = end + 1;
+    }
+    if (kept != value) node.SetCssClass(std::move(kept));
+  }
+
+  // The editor's own link elements and metas: browsers do nothing with them.
+  static bool IsEditorLeftover(const CHtmlNode& node) {
+    if (node.kind == TagKind::Link || EqualsNoCase(node.name, "link")) {
+      static constexpr std::array<std::string_view, 6> kRels = {
+          "File-List", "Edit-Time-Data", "themeData", "colorSchemeMapping", "dataStoreItem", "OLE-Object-Data"};
+      const std::string_view rel = FindTagAttribute(node.text, "rel").value_or("");
+      return std::ranges::any_of(kRels, [&](std::string_view name) { return EqualsNoCase(rel, name); });
+    }
+    if (EqualsNoCase(node.name, "meta")) {
+      const std::string_view name = FindTagAttribute(node.text, "name").value_or("");
+      return EqualsNoCase(name, "Generator") || EqualsNoCase(name, "Originator") || EqualsNoCase(name, "ProgId");
+    }
+    return false;
+  }
+
+  // A word processor's own element (st1:PersonName, w:Sdt): any namespaced name but the vector
+  // markup (v:), formulas (m:) and drawings (svg:, math:).
+  static bool IsSmartTag(const CHtmlNode& node) {
+    const std::size_t colon = node.name.find(':');
+    if (colon == std::string::npos || node.kind == TagKind::Office) return false;
+    const std::string_view prefix = node.name.view().substr(0, colon);
+    return !EqualsNoCase(prefix, "v") && !EqualsNoCase(prefix, "m") && !EqualsNoCase(prefix, "svg") &&
+           !EqualsNoCase(prefix, "math");
   }
 
   std::optional<PassResult> HeadingAndSpanRules(CHtmlNode& node, const CVisit& visit) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,30 @@ bool HasPropertyPrefix(std::string_view property, std::string_view prefix);
 // stays whole. Returns whether anything was removed; then the value's leading blanks go, and a
 // ";" that the removal left at the end, when the value did not end with one before, goes too.
 bool RemoveDeclarationsIf(std::string& value, const std::function<bool(std::string_view, std::string_view)>& drop);
+
+// True for the properties that only a word processor reads: its "mso-" ones and the ones
+// browsers ignore (text-underline, tab-stops, tab-interval, layout-grid and its parts,
+// text-justify-trim, page).
+bool IsWordOnlyProperty(std::string_view property);
+
+// Removes each declaration of a style value that a later one of the same property overrides,
+// unless it is "!important" and the later one is not. Returns whether anything was removed.
+bool RemoveOverriddenDeclarations(std::string& value);
+
+// The classes a style sheet names, in lower case (a page without a doctype matches class
+// names in any case): those of rules that declare something, and those of rules left empty.
+struct CSheetClasses {
+  std::set<std::string> used;
+  std::set<std::string> emptied;
+  // True when every rule that named `cssClass` was left empty.
+  bool IsEmptied(std::string_view cssClass) const;
+};
+
+// Removes from a style sheet its comments, the word-processor-only declarations of each rule,
+// and the rules that are left empty, each with the blanks and line break before it; notes the
+// classes of the rules kept and removed in `classes`. Rules inside an at-rule block (@media)
+// are treated alike; the block itself stays.
+void RemoveWordOnlyRules(std::string& sheet, CSheetClasses& classes);
 
 // Where a style sheet to clean is held: the rest of a style element's tag, the content of a
 // comment inside a style element, or a text inside a style element (a sheet written without a

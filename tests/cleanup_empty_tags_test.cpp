@@ -75,7 +75,8 @@ TEST(RemoveEmptyTags, WhatEachRuleKeeps) {
       {"inline formatting with a class renders nothing", kAuto,
        [] {
          return Body(E("span").Class("SpellE"), E("I").Class("x"), E("o:p").Class("x"),
-                     E("a").Rest(" href=y").Class("x"), E("span").Style("mso-spacerun:yes").Lang("DE"));
+                     E("a").Rest(" href=y").Class("x"), E("span").Style("mso-spacerun:yes").Lang("DE"),
+                     E("v:group", E("v:shape").Style("width:9pt;height:9pt")).Style("width:9pt"));
        },
        InBody("")},
       {"other elements with a class may get a box from the style sheet", kAuto,

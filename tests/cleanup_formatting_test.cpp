@@ -49,6 +49,19 @@ TEST(CleanFormatting, OneSweepBySwitch) {
                     E("span", T("c")).Lang("ja"), E("span", T("d")).Lang("EN-US"), E("span", T("e")).Lang("kok"));
        },
        "<div lang=\"ZH-TW\"><span lang=\"EN-US\">a</span><p>b</p></div><span lang=\"ja\">c</span>de"},
+      {"word-processor leftovers go, what is not the word processor's stays", kAuto,
+       [] {
+         return Doc(E("head", E("meta").Void().Rest(" name=Generator content=x"),
+                      E("link").Void().Rest(" rel=themeData href=t.thmx"), E("link").Void().Rest(" rel=stylesheet href=s"),
+                      E("style", C("\r\n/* Font */\r\np.MsoNormal {margin:0;tab-stops:1in}\r\n"
+                                   "span.SpellE {mso-spl-e:yes}\r\n.x {color:red}\r\n--"))),
+                    E("p", E("span", T("a")).Class("SpellE"), E("span", T("b")).Class("x SpellE"), E("st1:City", T("c")),
+                      E("svg", E("st1:x", T("d"))))
+                        .Class("MsoNormal")
+                        .Style("margin-bottom:0in;margin-bottom:.0001pt"));
+       },
+       "<head><link rel=stylesheet href=s><style>p.MsoNormal {margin:0}\r\n.x {color:red}\r\n</style></head>"
+       "<p class=\"MsoNormal\" style=\"margin-bottom:.0001pt\">a<span class=\"x\">b</span>c<svg><st1:x>d</st1:x></svg></p>"},
       {"spans by the alle rule", With(&OptimizeOptions::spanDelete, &OptimizeOptions::spanAll),
        [] { return Doc(E("span", T("a")).Class("x"), E("span", T("b")), E("h1", E("b", T("c")))); },
        "ab<h1><b>c</b></h1>"},
@@ -72,9 +85,9 @@ TEST(CleanFormatting, OneSweepBySwitch) {
        "a<p>b</p><div id=d>c</div>d"},
       {"all styles is ignored with automatic", allStylesAndAutomatic, [] { return Doc(E("p", T("b")).Class("x")); },
        "<p class=\"x\">b</p>"},
-      {"a sheet emptied to the end keeps the comment closed", kAuto,
+      {"a sheet emptied to the end leaves no comment end behind", kAuto,
        [] { return Doc(E("style", C(" p {x:1}\r\n@page Section1 {size:1pt --")), E("style", C(" @page {x --"))); },
-       "<style><!--p {x:1}\r--></style><style><!----></style>"},
+       "<style>p {x:1}\r</style><style></style>"},
   };
   for (const auto& c : cases) EXPECT_EQ(RunOnTree(c, &CleanFormatting), c.expected) << c.name;
 }

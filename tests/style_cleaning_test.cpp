@@ -30,6 +30,32 @@ TEST(RemoveDeclarationsIf, WholeNamesOnly) {
   }
 }
 
+TEST(RemoveWordOnlyRules, EmptiedRulesAndTheirClasses) {
+  std::string sheet =
+      "/* a */p {tab-stops:1in;color:red}\r\nspan.GramE {}\r\n@media print {.x {page:a}\r\n.y {color:blue}}\r\n"
+      "q:before {content:\"}{\";mso-x:1}";
+  CSheetClasses classes;
+  RemoveWordOnlyRules(sheet, classes);
+  EXPECT_EQ(sheet, "p {color:red}\r\n@media print {\r\n.y {color:blue}}\r\nq:before {content:\"}{\"}");
+  EXPECT_TRUE(classes.IsEmptied("grame"));
+  EXPECT_FALSE(classes.IsEmptied("Y"));
+}
+
+TEST(RemoveOverriddenDeclarations, TheLastOrTheImportantWins) {
+  struct Case {
+    std::string value, expected;
+  } cases[] = {
+      {"margin-bottom:0in;Margin-Bottom:.0001pt", "Margin-Bottom:.0001pt"},
+      {"color:red !important;color:blue", "color:red !important;color:blue"},
+      {"color:red;color:blue ! IMPORTANT", "color:blue ! IMPORTANT"},
+  };
+  for (auto& c : cases) {
+    std::string value = c.value;
+    RemoveOverriddenDeclarations(value);
+    EXPECT_EQ(value, c.expected) << c.value;
+  }
+}
+
 TEST(CleanStyleSheet, Examples) {
   struct Case {
     const char* name;
