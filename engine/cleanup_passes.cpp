@@ -59,23 +59,6 @@ bool IsAddressable(const CHtmlNode& node) {
   return FindTagAttribute(node.text, "id").has_value() || FindTagAttribute(node.text, "name").has_value();
 }
 
-// Children of a heading that are not mere formatting: dissolving them would delete an image or
-// a line break, turn a script's code into visible text, or reveal a conditional section.
-bool IsKeptInHeading(const CHtmlNode& node) {
-  if (node.endTagKind == kEndTagNone) return true;
-  switch (node.kind) {
-    case TagKind::Comment:
-    case TagKind::CommentIf:
-    case TagKind::DownlevelIf:
-    case TagKind::Style:
-    case TagKind::Xmp:
-    case TagKind::Plaintext:
-      return true;
-    default:
-      return IsWorkingWhenEmpty(node) || IsStyleElement(&node);
-  }
-}
-
 // ---------------------------------------------------------------------------------------------
 // The walk shared by all passes.
 
@@ -270,17 +253,21 @@ std::string_view AttributeValue(const CHtmlNode& node, const std::string& field,
   return FindTagAttribute(node.text, name).value_or(std::string_view());
 }
 
+// Declarations only a word processor reads.
+bool IsVendorProperty(std::string_view property) { return IsWordOnlyProperty(property); }
+bool IsVendorDeclaration(std::string_view property, std::string_view) { return IsVendorProperty(property); }
+// A declaration that undoes the bold of a b or strong element around it.
+bool IsNotBold(std::string_view property, std::string_view value) {
+  return EqualsNoCase(property, "font-weight") && EqualsNoCase(value, "normal");
+}
+
 // Properties that give even an empty element a box of its own: a size, a coloured area, a frame
 // or an inner space. Matched as whole property names with their sub-properties (border-top,
 // background-color), never inside another name (mso-border-alt, line-height).
 bool IsBoxProperty(std::string_view property) {
   static constexpr std::array<std::string_view, 7> kNames = {"height", "width",      "min-height", "min-width",
                                                              "border", "background", "padding"};
-  for (std::string_view name : kNames) {
-    if (property.size() < name.size() || !EqualsNoCase(property.substr(0, name.size()), name)) continue;
-    if (property.size() == name.size() || property[name.size()] == '-') return true;
-  }
-  return false;
+  return std::ranges::any_of(kNames, [&](std::string_view name) { return IsPropertyOrPart(property, name); });
 }
 
 struct CStyleFacts {
@@ -291,7 +278,7 @@ struct CStyleFacts {
 CStyleFacts ReadStyle(std::string_view style) {
   CStyleFacts facts;
   ForEachDeclaration(style, [&](std::string_view property, std::string_view) {
-    if (property.empty() || (property.size() >= 4 && EqualsNoCase(property.substr(0, 4), "mso-"))) return;
+    if (property.empty() || IsVendorProperty(property)) return;
     facts.rendering = true;
     if (IsBoxProperty(property)) facts.box = true;
   });
@@ -304,6 +291,8 @@ CStyleFacts ReadStyle(std::string_view style) {
 // not vanish with its content: they collapse with its neighbours' and can widen the gap between
 // them, so a p or div whose class or style may set margins stays.
 bool HasOwnBox(const CHtmlNode& node) {
+  // Outside a drawing no browser draws namespaced markup (v:shape, v:group), whatever its size.
+  if (node.name.find(':') != std::string::npos) return false;
   const CStyleFacts style = ReadStyle(AttributeValue(node, node.Style(), "style"));
   if (style.box) return true;
   if (IsInlineFormatting(node)) return false;
@@ -311,6 +300,13 @@ bool HasOwnBox(const CHtmlNode& node) {
   const bool paragraphOrDivision = node.kind == TagKind::P || node.kind == TagKind::Div ||
                                    EqualsNoCase(node.name, "p") || EqualsNoCase(node.name, "div");
   return paragraphOrDivision && style.rendering;
+}
+
+// A missing cell moves every later cell of its row one column to the left, and a missing row
+// moves the cells that span into it.
+bool IsTableCellOrRow(const CHtmlNode& node) {
+  return node.kind == TagKind::Td || node.kind == TagKind::Tr || EqualsNoCase(node.name, "td") ||
+         EqualsNoCase(node.name, "th") || EqualsNoCase(node.name, "tr");
 }
 
 class CEmptyTagPass {
@@ -322,16 +318,15 @@ class CEmptyTagPass {
     if (node.endTagKind == kEndTagNone) return PassResult::Keep;
     if (!allRule_ && IsDrawing(node)) return PassResult::Keep;
     if (!node.children.empty()) return std::nullopt;
+    if (IsTableCellOrRow(node)) return PassResult::Keep;
     if (allRule_) return PassResult::Delete;
-    if (node.kind == TagKind::Td || node.kind == TagKind::Tr) return PassResult::Keep;
     if (node.kind == TagKind::Anchor && Contains(ToLowerAscii(node.text), "name")) return PassResult::Keep;
     return VerdictOnEmpty(node);
   }
 
-  // A node whose children all went is removed too, whatever its kind (a td whose only content
-  // was an empty span goes with it).
+  // A node whose children all went is removed too, except a cell or row.
   PassResult Leave(CHtmlNode& node) {
-    if (!node.children.empty()) return PassResult::Keep;
+    if (!node.children.empty() || IsTableCellOrRow(node)) return PassResult::Keep;
     return allRule_ ? PassResult::Delete : VerdictOnEmpty(node);
   }
 
@@ -408,6 +403,13 @@ class CWordMarkupPass {
   PageEncoding encoding_;
 };
 
+// What a holder passes on to the nodes inside it.
+struct CLangFrame {
+  const CHtmlNode* node;
+  std::string_view lang;  // points into the node's own lang, or an ancestor's
+  bool inDrawing;         // it is, or lies inside, an svg or math element
+};
+
 class CFormattingPass {
  public:
   explicit CFormattingPass(const OptimizeOptions& options) : options_(options) {}
@@ -417,7 +419,14 @@ class CFormattingPass {
     if ((options_.strongToB || options_.automatic) && node.kind == TagKind::Strong)
       node.name.assign(1, 'b');  // (not = "b": GCC 12 misreports -Wrestrict there)
 
-    if (unneeded) CleanStyleSheetOf(node, visit);
+    if (unneeded) {
+      if (IsEditorLeftover(node)) return PassResult::Delete;
+      CleanStyleSheetOf(node, visit);
+      if (!node.CssClass().empty() && !classes_.emptied.empty()) DropEmptiedClasses(node);
+      if (node.kind != TagKind::Text && node.kind != TagKind::Comment && IsSmartTag(node) && !InDrawing(visit)) {
+        return PassResult::Dissolve;
+      }
+    }
 
     bool spanRules = false;
     if (options_.automatic || (options_.spanDelete && !options_.spanAll)) {
@@ -436,9 +445,8 @@ class CFormattingPass {
     }
     if (unneeded && node.kind != TagKind::Text && node.kind != TagKind::Comment) {
       if (!node.Style().empty()) {
-        std::string& style = node.EditableStyle();
-        RemoveEveryDeclaration(style, "mso-", LeadingBlanks::Keep);
-        if (!style.empty() && style.front() == ' ') style.erase(0, 1);
+        RemoveDeclarationsIf(node.EditableStyle(), IsVendorDeclaration);
+        RemoveOverriddenDeclarations(node.EditableStyle());
       }
     }
     if (!options_.automatic && options_.deleteAllStyles) {
@@ -448,28 +456,140 @@ class CFormattingPass {
         return PassResult::Dissolve;
       }
     }
+    if (!node.children.empty()) EnterHolder(node, visit);
     return std::nullopt;
   }
   PassResult Leave(CHtmlNode&) { return PassResult::Keep; }
 
  private:
+  // The language in force for the children of `visit.holder`. The languages of the holders met
+  // are kept on a stack, so that finding it costs the same however deep the tree is.
+  const CLangFrame* HolderFrame(const CVisit& visit) {
+    while (!langs_.empty() && langs_.back().node != visit.holder) langs_.pop_back();
+    if (!visit.holder) return nullptr;
+    if (langs_.empty()) {
+      // The walk began below the holder: what it passes on comes from its own ancestors, once.
+      std::string_view lang;
+      bool drawing = false;
+      for (const CHtmlNode* up = visit.holder; up; up = up->parent) {
+        if (lang.empty()) lang = up->Lang();
+        drawing = drawing || IsDrawing(*up);
+      }
+      langs_.push_back({visit.holder, lang, drawing});
+    }
+    return &langs_.back();
+  }
+  std::string_view InheritedLang(const CVisit& visit) {
+    const CLangFrame* frame = HolderFrame(visit);
+    return frame ? frame->lang : std::string_view();
+  }
+  bool InDrawing(const CVisit& visit) {
+    const CLangFrame* frame = HolderFrame(visit);
+    return frame && frame->inDrawing;
+  }
+  // Notes what `node`'s children inherit, before they are walked.
+  void EnterHolder(const CHtmlNode& node, const CVisit& visit) {
+    const std::string_view own = node.Lang();
+    const bool drawing = IsDrawing(node) || InDrawing(visit);
+    langs_.push_back({&node, own.empty() ? InheritedLang(visit) : own, drawing});
+  }
+
+  static bool IsEastAsian(std::string_view lang) {
+    for (std::string_view code : {"zh", "ja", "ko"}) {
+      if (lang.size() >= 2 && EqualsNoCase(lang.substr(0, 2), code) && (lang.size() == 2 || lang[2] == '-' || lang[2] == '_')) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // b and strong add nothing to a heading's bold, nor a font or span without attributes; any
+  // class, style or other attribute may change font, size, colour or decoration, and i, u, s,
+  // sub and sup show on their own.
+  static bool ShowsNothingInHeading(const CHtmlNode& node) {
+    const bool plain = node.kind == TagKind::B || node.kind == TagKind::Strong || node.kind == TagKind::Span ||
+                       EqualsNoCase(node.name, "b") || EqualsNoCase(node.name, "strong") ||
+                       EqualsNoCase(node.name, "span") || EqualsNoCase(node.name, "font");
+    if (!plain || !node.text.empty() || !node.CssClass().empty() || !node.Lang().empty()) return false;
+    bool shows = false;
+    ForEachDeclaration(node.Style(), [&](std::string_view property, std::string_view) {
+      if (!IsVendorProperty(property)) shows = true;
+    });
+    return !shows;
+  }
+
+  std::vector<CLangFrame> langs_;
+  CSheetClasses classes_;
+
   // The style sheet of a style element is in its child, a comment or (without one) a text; the
-  // element's own tag rest is cleaned as well.
-  static void CleanStyleSheetOf(CHtmlNode& node, const CVisit& visit) {
+  // element's own tag rest is cleaned as well. The comment around a sheet only hid it from
+  // browsers older than style elements, so the sheet is left as the element's text.
+  void CleanStyleSheetOf(CHtmlNode& node, const CVisit& visit) {
     if (IsStyleElement(&node)) {
       node.text.Edit([](std::string& text) { CleanStyleSheet(text, StyleSheetHolder::TagRest); });
     } else if (IsStyleElement(visit.holder) && node.kind == TagKind::Comment) {
-      node.text.Edit([](std::string& text) { CleanStyleSheet(text, StyleSheetHolder::Comment); });
+      node.text.Edit([&](std::string& text) {
+        CleanStyleSheet(text, StyleSheetHolder::Comment);
+        if (text.ends_with("--")) text.resize(text.size() - 2);
+        RemoveWordOnlyRules(text, classes_);
+      });
+      node.kind = TagKind::Text;
+      node.name.clear();
+      node.endTagKind = kEndTagNone;
+      node.layoutBits = 0;
     } else if (IsStyleElement(visit.holder) && node.kind == TagKind::Text) {
-      node.text.Edit([](std::string& text) { CleanStyleSheet(text, StyleSheetHolder::Text); });
+      node.text.Edit([&](std::string& text) {
+        CleanStyleSheet(text, StyleSheetHolder::Text);
+        RemoveWordOnlyRules(text, classes_);
+      });
     }
   }
 
-  static std::optional<PassResult> HeadingAndSpanRules(CHtmlNode& node, const CVisit& visit) {
-    // Headings carry their own formatting: what formats inside them goes, except a coloured font.
-    if (visit.holder && visit.holder->kind == TagKind::Heading && node.kind != TagKind::Text &&
-        node.kind != TagKind::Anchor && !IsKeptInHeading(node) &&
-        !(EqualsNoCase(node.name, "font") && Contains(node.text, "color"))) {
+  // A class whose every rule was left empty shows nothing (Word's SpellE and GramE); a class
+  // with no rule on this page stays, since a linked style sheet may give it one.
+  void DropEmptiedClasses(CHtmlNode& node) const {
+    std::string kept;
+    const std::string& value = node.CssClass();
+    for (std::size_t start = 0; start < value.size();) {
+      const std::size_t end = std::min(value.find_first_of(" \t\r\n\f", start), value.size());
+      const std::string_view name = std::string_view(value).substr(start, end - start);
+      if (!name.empty() && !classes_.IsEmptied(name)) {
+        if (!kept.empty()) kept += ' ';
+        kept += name;
+      }
+      start = end + 1;
+    }
+    if (kept != value) node.SetCssClass(std::move(kept));
+  }
+
+  // The editor's own link elements and metas: browsers do nothing with them.
+  static bool IsEditorLeftover(const CHtmlNode& node) {
+    if (node.kind == TagKind::Link || EqualsNoCase(node.name, "link")) {
+      static constexpr std::array<std::string_view, 6> kRels = {
+          "File-List", "Edit-Time-Data", "themeData", "colorSchemeMapping", "dataStoreItem", "OLE-Object-Data"};
+      const std::string_view rel = FindTagAttribute(node.text, "rel").value_or("");
+      return std::ranges::any_of(kRels, [&](std::string_view name) { return EqualsNoCase(rel, name); });
+    }
+    if (EqualsNoCase(node.name, "meta")) {
+      const std::string_view name = FindTagAttribute(node.text, "name").value_or("");
+      return EqualsNoCase(name, "Generator") || EqualsNoCase(name, "Originator") || EqualsNoCase(name, "ProgId");
+    }
+    return false;
+  }
+
+  // A word processor's own element (st1:PersonName, w:Sdt): any namespaced name but the vector
+  // markup (v:), formulas (m:) and drawings (svg:, math:).
+  static bool IsSmartTag(const CHtmlNode& node) {
+    const std::size_t colon = node.name.find(':');
+    if (colon == std::string::npos || node.kind == TagKind::Office) return false;
+    const std::string_view prefix = node.name.view().substr(0, colon);
+    return !EqualsNoCase(prefix, "v") && !EqualsNoCase(prefix, "m") && !EqualsNoCase(prefix, "svg") &&
+           !EqualsNoCase(prefix, "math");
+  }
+
+  std::optional<PassResult> HeadingAndSpanRules(CHtmlNode& node, const CVisit& visit) {
+    // A heading carries its own formatting, so formatting inside it that adds nothing goes.
+    if (visit.holder && visit.holder->kind == TagKind::Heading && ShowsNothingInHeading(node)) {
       return PassResult::Dissolve;
     }
     if (node.kind != TagKind::Span) return std::nullopt;
@@ -477,26 +597,24 @@ class CFormattingPass {
     // Edits of an absent style change nothing, so they may go to a scratch string.
     std::string noStyle;
     std::string& style = node.Style().empty() ? noStyle : node.EditableStyle();
-    RemoveEveryDeclaration(style, "mso-", LeadingBlanks::DropAll);
-    node.SetLang({});
+    RemoveDeclarationsIf(style, IsVendorDeclaration);
+    // The browser picks glyph variants and fallback fonts of Chinese, Japanese and Korean text
+    // by language, so there lang shows, also on the Latin text of such a page.
+    if (!IsEastAsian(node.Lang()) && !IsEastAsian(InheritedLang(visit))) node.SetLang({});
     if (node.WithoutAttributes()) return PassResult::Dissolve;
     // A span that only undoes the bold of its b or strong holder: the holder is split around it.
-    constexpr std::string_view kNotBold = "font-weight:normal";
-    if (IsBoldElement(visit.holder) && Contains(style, kNotBold)) {
-      RemoveDeclaration(style, kNotBold);
+    const bool inBold = IsBoldElement(visit.holder);
+    if ((inBold || (visit.holder && visit.holder->children.size() == 1 && IsBoldElement(visit.grandHolder))) &&
+        RemoveDeclarationsIf(style, IsNotBold)) {
       if (node.WithoutAttributes()) node.isBare = true;
-      return PassResult::SplitParent;
+      return inBold ? PassResult::SplitParent : PassResult::SplitGrandparent;
     }
-    if (visit.holder && visit.holder->children.size() == 1 && IsBoldElement(visit.grandHolder) &&
-        Contains(style, kNotBold)) {
-      RemoveDeclaration(style, kNotBold);
-      if (node.WithoutAttributes()) node.isBare = true;
-      return PassResult::SplitGrandparent;
-    }
-    // Font and colour of blanks show nothing.
+    // The colour of blanks shows nothing; their font does (it sets their width and the height
+    // of their line), and so do their background, frame, decoration and spacing.
     if (HasOnlyBlankText(node)) {
-      RemoveEveryDeclaration(style, "font", LeadingBlanks::DropOne);
-      RemoveEveryDeclaration(style, "color", LeadingBlanks::DropOne);
+      RemoveDeclarationsIf(style, [](std::string_view property, std::string_view) {
+        return EqualsNoCase(property, "color") || IsVendorProperty(property);
+      });
       if (node.WithoutAttributes()) return PassResult::Dissolve;
     }
     return std::nullopt;

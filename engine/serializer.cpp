@@ -89,6 +89,11 @@ bool IsLayoutBoundary(const CHtmlNode& node) {
   return IsElement(node) && NameIsOneOf(node.name, kNames);
 }
 
+// A text that a style element holds.
+bool IsStyleSheet(const CHtmlNode& text) {
+  return text.parent && (text.parent->kind == TagKind::Style || EqualsNoCase(text.parent->name, "style"));
+}
+
 bool InsideContentKeptAsItStands(const CHtmlNode& node) {
   for (const CHtmlNode* up = node.parent; up; up = up->parent) {
     if (KeepsContentAsItStands(*up)) return true;
@@ -309,7 +314,8 @@ class CTreeWriter {
         BreaksAfterEndTag(bits);
         return Step::kDone;
       case TagKind::Text:
-        AppendWrapped(ctx_, out, spaceFirst ? " " + node.text : node.text, level, mayBreakBefore);
+        AppendWrapped(ctx_, out, spaceFirst ? " " + node.text : node.text, level, mayBreakBefore,
+                      IsStyleSheet(node) ? WrappedText::StyleSheet : WrappedText::Plain);
         atBoundary_ = false;
         return Step::kDone;
       default:
@@ -460,6 +466,28 @@ std::vector<bool> QuotedPositions(std::string_view tag) {
   return inside;
 }
 
+// The positions of a style sheet that lie inside a quoted string, the quotes included. A
+// backslash escapes the next character, a quote of the other kind among them.
+std::vector<bool> CssStringPositions(std::string_view sheet) {
+  std::vector<bool> inside(sheet.size(), false);
+  char open = 0;
+  for (std::size_t i = 0; i < sheet.size(); ++i) {
+    const char c = sheet[i];
+    if (open) {
+      inside[i] = true;
+      if (c == '\\' && i + 1 < sheet.size()) {
+        inside[++i] = true;
+      } else if (c == open) {
+        open = 0;
+      }
+    } else if (c == '"' || c == '\'') {
+      open = c;
+      inside[i] = true;
+    }
+  }
+  return inside;
+}
+
 }  // namespace
 
 bool SerializeNode(CRunContext& ctx, const CHtmlNode& node, std::string& output, int level) {
@@ -467,7 +495,8 @@ bool SerializeNode(CRunContext& ctx, const CHtmlNode& node, std::string& output,
   return writer.Write(node, level);
 }
 
-void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text, int level, bool mayBreakBefore) {
+void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text, int level, bool mayBreakBefore,
+                   WrappedText kind) {
   const CLayoutSettings& layout = ctx.config.layout;
   if (layout.mode == kLayoutOneLine || !layout.wrap) {
     output += text;
@@ -513,7 +542,9 @@ void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text,
   // In a start tag, a space inside a quoted attribute value is no break point: the break would
   // become part of the value (and split a font name like "Times New Roman" in a style).
   std::vector<bool> quoted;
-  if (const std::size_t first = text.find_first_not_of(' '); first != npos && text[first] == '<') {
+  if (kind == WrappedText::StyleSheet) {
+    quoted = CssStringPositions(text);
+  } else if (const std::size_t first = text.find_first_not_of(' '); first != npos && text[first] == '<') {
     quoted = QuotedPositions(text);
   }
   auto findSpace = [&](std::size_t pos) {

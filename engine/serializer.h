@@ -21,8 +21,11 @@ bool SerializeNode(CRunContext& ctx, const CHtmlNode& node, std::string& output,
 
 // Appends `text`, wrapping it at the line width. With `mayBreakBefore` false the text is never
 // moved onto a line of its own: a line break there would render as a space (between a word and
-// an inline tag, say), so breaks are then made only at the text's own spaces.
-void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text, int level, bool mayBreakBefore = true);
+// an inline tag, say), so breaks are then made only at the text's own spaces. A style sheet is
+// never broken inside a quoted string: the break would end the string and void the declaration.
+enum class WrappedText { Plain, StyleSheet };
+void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text, int level, bool mayBreakBefore = true,
+                   WrappedText kind = WrappedText::Plain);
 
 // Appends the class, style and lang attributes in their fixed form to a start tag being built.
 void AppendAttributes(const CHtmlNode& node, std::string& tag);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
+#include <vector>
 
 #include "engine/white_space.h"
 
@@ -102,34 +104,6 @@ class CRewriter {
   std::size_t outStart_ = 0;
 };
 
-// One removal of a declaration as RemoveDeclaration describes, at an occurrence found by
-// `rw.Find` with `k` of its bytes already kept. `semicolons` finds the next ";"; the words
-// removed hold no ";" themselves, so it is never among the kept bytes.
-void RemoveFoundDeclaration(CRewriter& rw, std::size_t k, CNextChar& semicolons) {
-  const bool atStart = rw.KeptSize() == k;
-  std::size_t end = semicolons.From(rw.Cursor());
-  rw.DropKeptBack(k);
-  if (end == kNone) {
-    if (atStart) {
-      rw.Clear();
-      return;
-    }
-    // Not at the start, so the separator before the word is in the kept part.
-    end = rw.Input().size() - 1;
-    rw.DropKeptBack(1);
-  }
-  rw.SkipThrough(end);
-}
-
-void DropBlanks(CRewriter& rw, LeadingBlanks blanks) {
-  if (blanks == LeadingBlanks::DropOne) {
-    rw.DropLeadingBlank();
-  } else if (blanks == LeadingBlanks::DropAll) {
-    while (rw.DropLeadingBlank()) {
-    }
-  }
-}
-
 enum class PatternKind { Declaration, Block };
 
 struct CSheetPattern {
@@ -201,28 +175,257 @@ bool EndsWith(std::string_view s, std::string_view suffix) {
 
 }  // namespace
 
-bool RemoveDeclaration(std::string& value, std::string_view word) {
-  if (word.empty()) return false;
-  CRewriter rw(value);
-  CNextChar semicolons(value, ';');
-  const std::size_t k = rw.Find(word);
-  if (k == kNone) return false;
-  RemoveFoundDeclaration(rw, k, semicolons);
-  value = rw.Result();
+bool IsPropertyOrPart(std::string_view property, std::string_view name) {
+  if (!HasPropertyPrefix(property, name)) return false;
+  return property.size() == name.size() || property[name.size()] == '-';
+}
+
+bool HasPropertyPrefix(std::string_view property, std::string_view prefix) {
+  if (property.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(property[i]) != lower(prefix[i])) return false;
+  }
   return true;
 }
 
-void RemoveEveryDeclaration(std::string& value, std::string_view word, LeadingBlanks blanks) {
-  if (word.empty()) return;
-  CRewriter rw(value);
-  CNextChar semicolons(value, ';');
+bool RemoveDeclarationsIf(std::string& value, const std::function<bool(std::string_view, std::string_view)>& drop) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  const auto trim = [&](std::string_view s) {
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+  };
+  const std::string_view in = value;
+  std::string out;
   bool removed = false;
-  for (std::size_t k = rw.Find(word); k != kNone; k = rw.Find(word)) {
-    RemoveFoundDeclaration(rw, k, semicolons);
-    DropBlanks(rw, blanks);
-    removed = true;
+  std::size_t start = 0;
+  while (start < in.size()) {
+    // The end of this declaration: the first ";" outside quotes and parentheses, or the end.
+    std::size_t end = start;
+    char quote = 0;
+    std::size_t depth = 0;
+    for (; end < in.size(); ++end) {
+      const char c = in[end];
+      if (quote) {
+        if (c == '\\') {
+          ++end;
+        } else if (c == quote) {
+          quote = 0;
+        }
+      } else if (c == '"' || c == '\'') {
+        quote = c;
+      } else if (c == '(') {
+        ++depth;
+      } else if (c == ')' && depth > 0) {
+        --depth;
+      } else if (c == ';' && depth == 0) {
+        break;
+      }
+    }
+    end = std::min(end, in.size());
+    const std::string_view declaration = in.substr(start, end - start);
+    const std::size_t colon = declaration.find(':');
+    if (colon != kNone && drop(trim(declaration.substr(0, colon)), trim(declaration.substr(colon + 1)))) {
+      removed = true;
+    } else {
+      out.append(declaration);
+      if (end < in.size()) out += ';';
+    }
+    start = end + 1;
   }
-  if (removed) value = rw.Result();
+  if (!removed) return false;
+  std::string_view kept = out;
+  while (!kept.empty() && blank(kept.front())) kept.remove_prefix(1);
+  if (!trim(in).ends_with(';')) {
+    kept = trim(kept);
+    if (kept.ends_with(';')) kept.remove_suffix(1);
+  }
+  value = std::string(kept);
+  return true;
+}
+
+bool IsWordOnlyProperty(std::string_view property) {
+  static constexpr std::array<std::string_view, 5> kWholeNames = {"text-underline", "tab-stops", "tab-interval",
+                                                                   "text-justify-trim", "page"};
+  if (HasPropertyPrefix(property, "mso-") || IsPropertyOrPart(property, "layout-grid")) return true;
+  return std::ranges::any_of(kWholeNames, [&](std::string_view name) {
+    return property.size() == name.size() && HasPropertyPrefix(property, name);
+  });
+}
+
+namespace {
+
+std::string LowerAscii(std::string_view s) {
+  std::string lower(s);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+bool IsImportant(std::string_view value) {
+  const std::size_t bang = value.rfind('!');
+  return bang != kNone && LowerAscii(value.substr(bang + 1)).find("important") != kNone;
+}
+
+}  // namespace
+
+bool RemoveOverriddenDeclarations(std::string& value) {
+  // The first sweep notes, per property, the positions of its last declaration and of its last
+  // important one; the second drops each declaration that a later one overrides.
+  struct CLast {
+    std::size_t any = 0;
+    std::size_t important = kNone;
+  };
+  std::unordered_map<std::string, CLast> last;
+  std::vector<std::pair<std::string, bool>> order;
+  RemoveDeclarationsIf(value, [&](std::string_view property, std::string_view v) {
+    std::string key = LowerAscii(property);
+    CLast& entry = last[key];
+    entry.any = order.size();
+    if (IsImportant(v)) entry.important = order.size();
+    order.emplace_back(std::move(key), IsImportant(v));
+    return false;
+  });
+  if (order.size() == last.size()) return false;
+  std::size_t index = 0;
+  return RemoveDeclarationsIf(value, [&](std::string_view, std::string_view) {
+    const auto& [key, important] = order[index];
+    const CLast& entry = last[key];
+    const bool gone = important ? entry.important != index : entry.any != index;
+    ++index;
+    return gone;
+  });
+}
+
+bool CSheetClasses::IsEmptied(std::string_view cssClass) const {
+  const std::string key = LowerAscii(cssClass);
+  return emptied.contains(key) && !used.contains(key);
+}
+
+namespace {
+
+bool IsClassNameChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+         static_cast<unsigned char>(c) >= 0x80;
+}
+
+void NoteClasses(std::string_view selector, std::set<std::string>& into) {
+  for (std::size_t dot = selector.find('.'); dot != kNone; dot = selector.find('.', dot + 1)) {
+    std::size_t end = dot + 1;
+    while (end < selector.size() && IsClassNameChar(selector[end])) ++end;
+    if (end > dot + 1) into.insert(LowerAscii(selector.substr(dot + 1, end - dot - 1)));
+  }
+}
+
+// The index of the quote that closes the string opening at `open`, or the text's end.
+std::size_t StringEnd(std::string_view text, std::size_t open) {
+  for (std::size_t i = open + 1; i < text.size(); ++i) {
+    if (text[i] == '\\') {
+      ++i;
+    } else if (text[i] == text[open]) {
+      return i;
+    }
+  }
+  return text.size();
+}
+
+std::string WithoutComments(std::string_view sheet) {
+  std::string out;
+  out.reserve(sheet.size());
+  for (std::size_t i = 0; i < sheet.size();) {
+    const char c = sheet[i];
+    if (c == '"' || c == '\'') {
+      const std::size_t end = std::min(StringEnd(sheet, i) + 1, sheet.size());
+      out.append(sheet.substr(i, end - i));
+      i = end;
+    } else if (sheet.substr(i, 2) == "/*") {
+      const std::size_t close = sheet.find("*/", i + 2);
+      i = close == kNone ? sheet.size() : close + 2;
+    } else {
+      out += c;
+      ++i;
+    }
+  }
+  return out;
+}
+
+bool IsCssBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+}  // namespace
+
+void RemoveWordOnlyRules(std::string& sheet, CSheetClasses& classes) {
+  const std::string text = WithoutComments(sheet);
+  std::string out;
+  out.reserve(text.size());
+  std::size_t ruleStart = 0;  // where in `out` the current rule's selector begins
+  const auto wordOnly = [](std::string_view property, std::string_view) { return IsWordOnlyProperty(property); };
+  for (std::size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    if (c == '"' || c == '\'') {
+      const std::size_t end = std::min(StringEnd(text, i) + 1, text.size());
+      out.append(text, i, end - i);
+      i = end;
+      continue;
+    }
+    if (c == '}' || c == ';') {
+      out += c;
+      ++i;
+      ruleStart = out.size();
+      continue;
+    }
+    if (c != '{') {
+      out += c;
+      ++i;
+      continue;
+    }
+    // A rule's block ends at the first "}" outside strings; a "{" before it opens a block of
+    // rules instead (@media), whose rules are met one by one.
+    std::size_t close = i + 1;
+    while (close < text.size() && text[close] != '}' && text[close] != '{') {
+      close = (text[close] == '"' || text[close] == '\'') ? StringEnd(text, close) + 1 : close + 1;
+    }
+    if (close >= text.size() || text[close] == '{') {
+      out += c;
+      ++i;
+      ruleStart = out.size();
+      continue;
+    }
+    const std::string_view selector = std::string_view(out).substr(ruleStart);
+    std::string body = text.substr(i + 1, close - i - 1);
+    std::size_t lead = 0;
+    while (lead < body.size() && IsCssBlank(body[lead])) ++lead;
+    const std::string indent = body.substr(0, lead);
+    if (RemoveDeclarationsIf(body, wordOnly)) body = indent + body;
+    const bool empty = std::all_of(body.begin(), body.end(), IsCssBlank);
+    const bool atRule = selector.find('@') != std::string_view::npos;
+    if (empty && !atRule) {
+      NoteClasses(selector, classes.emptied);
+      out.resize(ruleStart);
+    } else {
+      NoteClasses(selector, classes.used);
+      out += '{';
+      out += body;
+      out += '}';
+    }
+    i = close + 1;
+    ruleStart = out.size();
+  }
+  // What was removed leaves lines of blanks behind; they go, except the text after the last line end.
+  std::string lines;
+  lines.reserve(out.size());
+  for (std::size_t start = 0; start < out.size();) {
+    const std::size_t lf = out.find('\n', start);
+    if (lf == kNone) {
+      lines.append(out, start, kNone);
+      break;
+    }
+    const std::string_view line = std::string_view(out).substr(start, lf + 1 - start);
+    if (!std::all_of(line.begin(), line.end(), IsCssBlank)) lines.append(line);
+    start = lf + 1;
+  }
+  sheet = std::move(lines);
 }
 
 void CleanStyleSheet(std::string& text, StyleSheetHolder holder) {

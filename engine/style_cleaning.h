@@ -7,6 +7,8 @@
 // the same per byte as a small one.
 
 #include <algorithm>
+#include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -14,24 +16,43 @@
 
 namespace trimvale {
 
-// What happens to blanks at the very start of a style value after each removal.
-enum class LeadingBlanks {
-  Keep,     // left as they are
-  DropOne,  // one blank is dropped
-  DropAll,  // all blanks are dropped
+// True when `property` is `name` itself or one of its "-" sub-properties ("border" matches
+// "border-top", never "mso-border-alt"), compared without regard to case.
+bool IsPropertyOrPart(std::string_view property, std::string_view name);
+
+// True when `property` begins with `prefix`, compared without regard to case.
+bool HasPropertyPrefix(std::string_view property, std::string_view prefix);
+
+// Removes every declaration of a style value for which `drop(property, value)` is true (both
+// without their surrounding blanks), with its ";" and the blanks before it. Only a ";" outside
+// quotes and parentheses ends a declaration, so a quoted font name or a data URL that holds one
+// stays whole. Returns whether anything was removed; then the value's leading blanks go, and a
+// ";" that the removal left at the end, when the value did not end with one before, goes too.
+bool RemoveDeclarationsIf(std::string& value, const std::function<bool(std::string_view, std::string_view)>& drop);
+
+// True for the properties that only a word processor reads: its "mso-" ones and the ones
+// browsers ignore (text-underline, tab-stops, tab-interval, layout-grid and its parts,
+// text-justify-trim, page).
+bool IsWordOnlyProperty(std::string_view property);
+
+// Removes each declaration of a style value that a later one of the same property overrides,
+// unless it is "!important" and the later one is not. Returns whether anything was removed.
+bool RemoveOverriddenDeclarations(std::string& value);
+
+// The classes a style sheet names, in lower case (a page without a doctype matches class
+// names in any case): those of rules that declare something, and those of rules left empty.
+struct CSheetClasses {
+  std::set<std::string> used;
+  std::set<std::string> emptied;
+  // True when every rule that named `cssClass` was left empty.
+  bool IsEmptied(std::string_view cssClass) const;
 };
 
-// Removes one declaration from a style value: from the first occurrence of `word` (not from the
-// start of its declaration: removing "color" from "background-color:red" leaves "background-")
-// through the next ";". Without a ";" after it, the rest of the value goes together with the
-// separator before the word, or the whole value when the word stands at its start. Returns
-// whether `word` occurred.
-bool RemoveDeclaration(std::string& value, std::string_view word);
-
-// Removes declarations as RemoveDeclaration does, again and again while `word` occurs, treating
-// the value's leading blanks after each removal as `blanks` says. The result is the same as
-// searching the value afresh after every removal.
-void RemoveEveryDeclaration(std::string& value, std::string_view word, LeadingBlanks blanks);
+// Removes from a style sheet its comments, the word-processor-only declarations of each rule,
+// and the rules that are left empty, each with the blanks and line break before it; notes the
+// classes of the rules kept and removed in `classes`. Rules inside an at-rule block (@media)
+// are treated alike; the block itself stays.
+void RemoveWordOnlyRules(std::string& sheet, CSheetClasses& classes);
 
 // Where a style sheet to clean is held: the rest of a style element's tag, the content of a
 // comment inside a style element, or a text inside a style element (a sheet written without a

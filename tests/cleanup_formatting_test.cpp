@@ -27,21 +27,41 @@ TEST(CleanFormatting, OneSweepBySwitch) {
       {"no split through a parent with more children", kAuto,
        [] { return Doc(E("b", E("i", T("w"), E("span", T("y")).Style("font-weight:normal")))); },
        "<b><i>w<span style=\"font-weight:normal\">y</span></i></b>"},
-      {"formatting inside a heading goes", kAuto,
-       [] { return Doc(E("h1", E("font", E("b", T("Titel"))).Rest(" size=5"))); }, "<h1>Titel</h1>"},
-      {"anchors, images, breaks and scripts stay in a heading", kAuto,
+      {"inside a heading only formatting that shows nothing goes", kAuto,
        [] {
-         return Doc(E("h2", E("a", T("y")).Rest(" href=x"), E("img").Void().Rest(" src=l.gif"), E("br").Void(),
-                      E("script", T("f()")), C(" webbot --")));
+         return Doc(E("h1", E("font", E("b", T("T"))).Rest(" size=5"), E("strong", E("font", T("u"))),
+                      E("span", T("v")).Style("font-size:36pt;mso-x:1"), E("span", T("w")).Lang("EN-US"),
+                      E("b", T("x")).Class("c"), E("i", T("y")), E("SPAN", T("z")).Style("mso-x:1")));
        },
-       "<h2><a href=x>y</a><img src=l.gif><br><script>f()</script><!-- webbot --></h2>"},
-      {"font and colour of blanks go", kAuto,
+       "<h1><font size=5><b>T</b></font>u<span style=\"font-size:36pt\">v</span>w<b class=\"c\">x</b><i>y</i>z</h1>"},
+      {"blanks keep what shows and lose their colour", kAuto,
        [] {
-         return Doc(E("span", T("&nbsp;")).Style("font-size:10pt;font-family:Arial"),
-                    E("span", T(" ")).Style("color:blue"), E("span", T("")).Style("font-size:1pt"),
+         return Doc(E("span", T("&nbsp;")).Style("font:7.0pt \"Times New Roman\""),
+                    E("span", T(" ")).Style("color:blue;mso-x:1"), E("span", T("")).Style("font-size:14pt"),
+                    E("span", T("&nbsp;")).Style("background-color:red;color:blue"),
                     E("span", T("&nbsp;x")).Style("color:blue"));
        },
-       "&nbsp; <span style=\"color:blue\">&nbsp;x</span>"},
+       "<span style=\"font:7.0pt \"Times New Roman\"\">&nbsp;</span> <span style=\"font-size:14pt\"></span>"
+       "<span style=\"background-color:red\">&nbsp;</span><span style=\"color:blue\">&nbsp;x</span>"},
+      {"lang stays where the text or its holder is Chinese, Japanese or Korean", kAuto,
+       [] {
+         return Doc(E("div", E("span", T("a")).Lang("EN-US"), E("p", E("span", T("b")))).Lang("ZH-TW"),
+                    E("span", T("c")).Lang("ja"), E("span", T("d")).Lang("EN-US"), E("span", T("e")).Lang("kok"));
+       },
+       "<div lang=\"ZH-TW\"><span lang=\"EN-US\">a</span><p>b</p></div><span lang=\"ja\">c</span>de"},
+      {"word-processor leftovers go, what is not the word processor's stays", kAuto,
+       [] {
+         return Doc(E("head", E("meta").Void().Rest(" name=Generator content=x"),
+                      E("link").Void().Rest(" rel=themeData href=t.thmx"), E("link").Void().Rest(" rel=stylesheet href=s"),
+                      E("style", C("\r\n/* Font */\r\np.MsoNormal {margin:0;tab-stops:1in}\r\n"
+                                   "span.SpellE {mso-spl-e:yes}\r\n.x {color:red}\r\n--"))),
+                    E("p", E("span", T("a")).Class("SpellE"), E("span", T("b")).Class("x SpellE"), E("st1:City", T("c")),
+                      E("svg", E("st1:x", T("d"))))
+                        .Class("MsoNormal")
+                        .Style("margin-bottom:0in;margin-bottom:.0001pt"));
+       },
+       "<head><link rel=stylesheet href=s><style>p.MsoNormal {margin:0}\r\n.x {color:red}\r\n</style></head>"
+       "<p class=\"MsoNormal\" style=\"margin-bottom:.0001pt\">a<span class=\"x\">b</span>c<svg><st1:x>d</st1:x></svg></p>"},
       {"spans by the alle rule", With(&OptimizeOptions::spanDelete, &OptimizeOptions::spanAll),
        [] { return Doc(E("span", T("a")).Class("x"), E("span", T("b")), E("h1", E("b", T("c")))); },
        "ab<h1><b>c</b></h1>"},
@@ -65,9 +85,9 @@ TEST(CleanFormatting, OneSweepBySwitch) {
        "a<p>b</p><div id=d>c</div>d"},
       {"all styles is ignored with automatic", allStylesAndAutomatic, [] { return Doc(E("p", T("b")).Class("x")); },
        "<p class=\"x\">b</p>"},
-      {"a sheet emptied to the end keeps the comment closed", kAuto,
+      {"a sheet emptied to the end leaves no comment end behind", kAuto,
        [] { return Doc(E("style", C(" p {x:1}\r\n@page Section1 {size:1pt --")), E("style", C(" @page {x --"))); },
-       "<style><!--p {x:1}\r--></style><style><!----></style>"},
+       "<style>p {x:1}\r</style><style></style>"},
   };
   for (const auto& c : cases) EXPECT_EQ(RunOnTree(c, &CleanFormatting), c.expected) << c.name;
 }

@@ -98,6 +98,13 @@ TEST(Serializer, OneLineModeFoldsCommentsOutsideScripts) {
             "<script><!--\r\nfunction f() {}\r\n//--></script><!-- a b -->");
 }
 
+TEST(Serializer, StyleSheetsBreakOutsideQuotedStrings) {
+  const std::string sheet = "p:before {content: \"eins zwei drei vier\"} q {font-family:'Times New Roman'}";
+  auto root = Doc(E("style", T(sheet)));
+  EXPECT_EQ(Write(*root, Layout(kLayoutStandard, true, 20)).text,
+            "<style>\r\np:before {content:\r\n\"eins zwei drei vier\"}\r\nq {font-family:'Times New Roman'}</style>");
+}
+
 // AppendWrapped behind an existing output whose mark stands after its last line feed.
 struct CWrapRow {
   const char* name;

@@ -8,23 +8,50 @@
 namespace trimvale {
 namespace {
 
-TEST(RemoveEveryDeclaration, LeadingBlanksAndReformedWords) {
+TEST(RemoveDeclarationsIf, WholeNamesOnly) {
   struct Case {
-    std::string value, word;
-    LeadingBlanks blanks;
+    std::string value;
+    std::string_view name;  // ends with "-": a prefix
     std::string expected;
   } cases[] = {
-      {"mso-a:1; mso-b:2; color:red", "mso-", LeadingBlanks::DropAll, "color:red"},
-      {"mso-a:1;  mso-b:2;  color:red", "mso-", LeadingBlanks::DropOne, "  color:red"},
-      {"mso-a:1; color:red", "mso-", LeadingBlanks::Keep, " color:red"},
-      {"font-size:1pt;font-family:x", "font", LeadingBlanks::DropOne, ""},
-      // Removing a word can join two pieces into a new occurrence, which goes as well.
-      {"mmso-a;so-b:1;c", "mso-", LeadingBlanks::Keep, "c"},
-      {"x:1;mso-mso-a;;", "mso-", LeadingBlanks::Keep, "x:1;;"},
+      {"mso-a:1; MSO-B:2; color:red", "mso-", "color:red"},
+      {"color:red; mso-x:1", "mso-", "color:red"},
+      {"margin:0;mso-x:1;", "mso-", "margin:0;"},
+      {"background-color:red; color:blue", "color", "background-color:red"},
+      {"x-mso-a:1;font-family:\"a;mso-b:1\";background:url(x;mso-c:1)", "mso-", ""},
+      {"color", "color", "color"},
   };
   for (auto& c : cases) {
     std::string value = c.value;
-    RemoveEveryDeclaration(value, c.word, c.blanks);
+    RemoveDeclarationsIf(value, [&](std::string_view property, std::string_view) {
+      return c.name.ends_with('-') ? HasPropertyPrefix(property, c.name) : property == c.name;
+    });
+    EXPECT_EQ(value, c.expected.empty() ? c.value : c.expected) << c.value;
+  }
+}
+
+TEST(RemoveWordOnlyRules, EmptiedRulesAndTheirClasses) {
+  std::string sheet =
+      "/* a */p {tab-stops:1in;color:red}\r\nspan.GramE {}\r\n@media print {.x {page:a}\r\n.y {color:blue}}\r\n"
+      "q:before {content:\"}{\";mso-x:1}";
+  CSheetClasses classes;
+  RemoveWordOnlyRules(sheet, classes);
+  EXPECT_EQ(sheet, "p {color:red}\r\n@media print {\r\n.y {color:blue}}\r\nq:before {content:\"}{\"}");
+  EXPECT_TRUE(classes.IsEmptied("grame"));
+  EXPECT_FALSE(classes.IsEmptied("Y"));
+}
+
+TEST(RemoveOverriddenDeclarations, TheLastOrTheImportantWins) {
+  struct Case {
+    std::string value, expected;
+  } cases[] = {
+      {"margin-bottom:0in;Margin-Bottom:.0001pt", "Margin-Bottom:.0001pt"},
+      {"color:red !important;color:blue", "color:red !important;color:blue"},
+      {"color:red;color:blue ! IMPORTANT", "color:blue ! IMPORTANT"},
+  };
+  for (auto& c : cases) {
+    std::string value = c.value;
+    RemoveOverriddenDeclarations(value);
     EXPECT_EQ(value, c.expected) << c.value;
   }
 }
