@@ -52,7 +52,6 @@ TEST(ParserEndTags, ClosesDropsAndRepairs) {
 
 TEST(ParserUnwind, ClosesElementsImplicitlyAndLiftsSameNamedRuns) {
   ExpectRows({
-      {"list items without end tags", "<ul><li>a<li>b<li>c</ul>", R"(ul[li["a"] li["b"] li["c"]])", "", 0},
       {"nested lists", "<ul><li>a<ul><li>b<li>c</ul><li>d</ul>", R"(ul[li["a" ul[li["b"] li["c"]]] li["d"]])", "", 0},
       {"missing required end tag deep in a list leaves the level", "<ul><li><b>x<li>y</ul>",
        R"(ul[li[b["x" li["y"]]]])", "Ein Endtag fehlt zu <b >\n", 0},

@@ -66,7 +66,6 @@ TEST(Serializer, LayoutBitsBreaksCommentsAndAttributes) {
   ExpectRows(
       {
           {"break before the tag", [] { return Doc(T("a"), E("p", T("x")).Layout(0x80)); }, "a\r\n<p>x</p>"},
-          {"children one level deeper", [] { return Doc(E("ul", T("x")).Layout(0x34)); }, "<ul>\r\n  x\r\n</ul>"},
           {"an end tag at a line start is indented at the element's level",
            [] { return Doc(E("div", E("ul", E("br").Void().Layout(0x20)).Layout(0x30)).Layout(0x30)); },
            "<div>\r\n  <ul>\r\n    <br>\r\n  </ul></div>"},

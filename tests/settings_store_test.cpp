@@ -16,24 +16,6 @@ using test::CTempDir;
 using test::ReadFile;
 using test::WriteFile;
 
-TEST(SettingsTable, ReadersGetTheirOwnDefaults) {
-  CTempDir dir;
-  CFileSettingsStore store((dir / "none.ini").string());
-  struct Row {
-    const CSettingDef& def;
-    std::int32_t page;
-    std::int32_t batch;
-  } rows[] = {
-      {setting::kAllowedLevel, 0, 1},  // the error page shows 0, a batch run allows small errors
-      {setting::kBackupMode, 2, 0},    // the batch page shows mode 2, a batch run uses 0
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(ReadSetting(store, row.def), row.page) << row.def.name;
-    EXPECT_EQ(ReadSetting(store, row.def, SettingReader::Batch), row.batch) << row.def.name;
-  }
-  EXPECT_EQ(ReadStringSetting(store, setting::kBackupEnding), ".bak");
-}
-
 TEST(FileSettingsStore, AwkwardStringsSurviveARoundTrip) {
   const std::string values[] = {
       " leading blank",
