@@ -23,9 +23,13 @@ constexpr std::array<std::uint16_t, 32> kWindows1252High = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+}  // namespace
+
 std::uint32_t Windows1252ToCodePoint(unsigned char b) {
   return (b >= 0x80 && b < 0xA0) ? kWindows1252High[b - 0x80] : b;
 }
+
+namespace {
 
 // The windows-1252 byte of a code point, or -1 when the code page has none.
 int CodePointToWindows1252(std::uint32_t cp) {
@@ -288,38 +292,55 @@ std::string Utf8ToUtf16(std::string_view utf8, Utf16Form form) {
   return out;
 }
 
-CDecodedPage DecodePage(std::string_view bytes) {
-  CDecodedPage page;
+CPageEncoding DetectPageEncoding(std::string_view bytes) {
+  CPageEncoding encoding;
   if (const Utf16Form form = DetectUtf16(bytes); form != Utf16Form::None) {
-    page.encoding.kind = form == Utf16Form::BigEndian ? CPageEncoding::Utf16BE : CPageEncoding::Utf16LE;
-    page.lossless = Utf16ToUtf8(bytes, form, page.utf8);
-    return page;
+    encoding.kind = form == Utf16Form::BigEndian ? CPageEncoding::Utf16BE : CPageEncoding::Utf16LE;
+    return encoding;
   }
   if (StartsWith(bytes, kUtf8Mark)) {
-    page.encoding.kind = CPageEncoding::Utf8Bom;
-    page.encoding.charset = DetectPageCharset(bytes.substr(kUtf8Mark.size())).declaredName;
-    page.lossless = ValidateUtf8(bytes.substr(kUtf8Mark.size()), page.utf8);
-    return page;
+    encoding.kind = CPageEncoding::Utf8Bom;
+    encoding.charset = DetectPageCharset(bytes.substr(kUtf8Mark.size())).declaredName;
+    return encoding;
   }
   const CPageCharset declared = DetectPageCharset(bytes);
-  page.encoding.charset = declared.declaredName;
-  page.encoding.kind = KindOfDeclaration(declared);
-  if (page.encoding.kind == CPageEncoding::Other) {
-    CIconv decoder("UTF-8", IconvName(declared.declaredName));
-    if (decoder.Ok()) {
+  encoding.charset = declared.declaredName;
+  encoding.kind = KindOfDeclaration(declared);
+  // A charset the system cannot convert is read as browsers read an unknown label.
+  if (encoding.kind == CPageEncoding::Other && !CIconv("UTF-8", IconvName(declared.declaredName)).Ok()) {
+    encoding.kind = CPageEncoding::SingleByte;
+  }
+  return encoding;
+}
+
+CDecodedPage DecodePage(std::string_view bytes) {
+  CDecodedPage page;
+  page.encoding = DetectPageEncoding(bytes);
+  switch (page.encoding.kind) {
+    case CPageEncoding::Utf16LE:
+    case CPageEncoding::Utf16BE:
+      page.lossless = Utf16ToUtf8(
+          bytes, page.encoding.kind == CPageEncoding::Utf16BE ? Utf16Form::BigEndian : Utf16Form::LittleEndian,
+          page.utf8);
+      break;
+    case CPageEncoding::Utf8Bom:
+      page.lossless = ValidateUtf8(bytes.substr(kUtf8Mark.size()), page.utf8);
+      break;
+    case CPageEncoding::Utf8:
+      page.lossless = ValidateUtf8(bytes, page.utf8);
+      break;
+    case CPageEncoding::Other: {
+      CIconv decoder("UTF-8", IconvName(page.encoding.charset));
       page.lossless = decoder.Convert(bytes, page.utf8, [](std::size_t, std::string& out) {
         AppendUtf8(kReplacementChar, out);
         return std::size_t{1};
       });
-      return page;
+      break;
     }
-    // A charset the system cannot convert is read as browsers read an unknown label.
-    page.encoding.kind = CPageEncoding::SingleByte;
-  }
-  if (page.encoding.kind == CPageEncoding::Utf8) {
-    page.lossless = ValidateUtf8(bytes, page.utf8);
-  } else {
-    DecodeWindows1252(bytes, page.utf8);
+    case CPageEncoding::SingleByte:
+    case CPageEncoding::Latin1:
+      DecodeWindows1252(bytes, page.utf8);
+      break;
   }
   return page;
 }

@@ -33,6 +33,10 @@ struct CDecodedPage {
 // windows-1252) and decodes the page. Never fails: bad bytes become U+FFFD.
 CDecodedPage DecodePage(std::string_view bytes);
 
+// The encoding DecodePage chooses, without decoding: for a caller that decodes a single-byte
+// page straight into its own text form.
+CPageEncoding DetectPageEncoding(std::string_view bytes);
+
 // Writes `utf8` in encoding `enc` (with the byte-order mark its kind has). Returns false when a
 // character cannot be written in that encoding; it is written as "?" and the rest goes on, so
 // the caller can still offer the result or choose another encoding. Decoding a page losslessly
@@ -60,6 +64,10 @@ std::string Utf8ToUtf16(std::string_view utf8, Utf16Form form);
 std::uint32_t DecodeUtf8At(std::string_view s, std::size_t& i);
 
 void AppendUtf8(std::uint32_t codePoint, std::string& out);
+
+// The character of a windows-1252 byte; the five bytes the code page leaves unassigned stand for
+// the C1 controls of their value, so every byte round-trips.
+std::uint32_t Windows1252ToCodePoint(unsigned char b);
 
 inline constexpr std::uint32_t kReplacementChar = 0xFFFD;
 

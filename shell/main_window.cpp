@@ -431,7 +431,6 @@ bool MainWindow::OpenFile(const QString& path) {
   document_ = std::move(loaded);
   editor_->SetText(document_.Text());
   editor_->document()->setModified(false);
-  originalText_.clear();
   savedText_.clear();
   AddRecentFile(full);
   UpdateTitle();
@@ -445,7 +444,6 @@ void MainWindow::NewDocument() {
   editor_->clear();
   editor_->document()->clearUndoRedoStacks();
   editor_->document()->setModified(false);
-  originalText_.clear();
   savedText_.clear();
   UpdateTitle();
   UpdateCommands();
@@ -508,16 +506,17 @@ void MainWindow::Optimize() {
 bool MainWindow::StartOptimization(bool whole, int start, int end) {
   if (busy_) return false;
   auto run = std::make_shared<CDocumentRun>();
-  originalText_ = editor_->Text();
   run->whole = whole;
   run->start = whole ? 0 : start;
   run->end = whole ? -1 : end;
   // An unchanged page goes to the run as the very bytes read, also those its character set
-  // does not allow, so the run reports on them as the command line would.
+  // does not allow, so the run reports on them as the command line would (and a large page is
+  // not turned back into bytes for nothing).
   if (whole && !editor_->document()->isModified() && document_.HasPath()) {
     run->input = document_.Bytes();
   } else {
-    run->input = document_.EncodeForRun(whole ? originalText_ : originalText_.mid(start, end - start), whole);
+    const QString text = editor_->Text();
+    run->input = document_.EncodeForRun(whole ? text : text.mid(start, end - start), whole);
   }
   run->config = env_.MakeRunConfig();
   // A whole page in another declared charset keeps its characters as they are; a piece of it,

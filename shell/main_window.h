@@ -132,7 +132,6 @@ class MainWindow : public QMainWindow {
   QString savedText_;
   int savedSelStart_ = 0, savedSelEnd_ = 0;
   bool savedModified_ = false;
-  QString originalText_;  // the whole text as it was when the last optimization started
   QString previewTemp_;
 
   bool sourceActive_ = true;

@@ -43,6 +43,24 @@ LineEnd UsualLineEndOf(const QString& text, bool& mixed) {
   return count[1] >= count[2] ? LineEnd::Lf : LineEnd::Cr;
 }
 
+// windows-1252 straight into the editor's UTF-16, without the UTF-8 the core would make first:
+// the large pages of word processors are nearly all of this kind.
+QString FromWindows1252(std::string_view bytes) {
+  static const std::array<char16_t, 256> kTable = [] {
+    std::array<char16_t, 256> table{};
+    for (int b = 0; b < 256; ++b) table[b] = static_cast<char16_t>(Windows1252ToCodePoint(static_cast<unsigned char>(b)));
+    return table;
+  }();
+  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  char16_t* out = reinterpret_cast<char16_t*>(text.data());
+  for (const char c : bytes) *out++ = kTable[static_cast<unsigned char>(c)];
+  return text;
+}
+
+bool IsSingleByte(const CPageEncoding& encoding) {
+  return encoding.kind == CPageEncoding::SingleByte || encoding.kind == CPageEncoding::Latin1;
+}
+
 bool IsMarker(QChar c) { return c.unicode() == CPageDocument::kCrMarker || c.unicode() == CPageDocument::kLfMarker; }
 
 }  // namespace
@@ -74,10 +92,17 @@ void CPageDocument::SetBytes(std::string bytes) {
 }
 
 void CPageDocument::Decode() {
-  const CDecodedPage page = DecodePage(bytes_);
-  encoding_ = page.encoding;
-  lossless_ = page.lossless;
-  QString unicode = QString::fromUtf8(page.utf8.data(), static_cast<qsizetype>(page.utf8.size()));
+  QString unicode;
+  if (const CPageEncoding encoding = DetectPageEncoding(bytes_); IsSingleByte(encoding)) {
+    encoding_ = encoding;
+    lossless_ = true;  // each of the 256 bytes has its character
+    unicode = FromWindows1252(bytes_);
+  } else {
+    const CDecodedPage page = DecodePage(bytes_);
+    encoding_ = page.encoding;
+    lossless_ = page.lossless;
+    unicode = QString::fromUtf8(page.utf8.data(), static_cast<qsizetype>(page.utf8.size()));
+  }
   // Characters the editor would take as its own line structure or as our markers cannot come
   // back as they were.
   if (unicode.contains(QChar(kCrMarker)) || unicode.contains(QChar(kLfMarker)) ||
@@ -164,6 +189,7 @@ QString CPageDocument::DecodeIn(std::string_view bytes) const {
       return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     case CPageEncoding::SingleByte:
     case CPageEncoding::Latin1:
+      return FromWindows1252(bytes);
     case CPageEncoding::Other:
       break;
   }
