@@ -270,7 +270,10 @@ void MainWindow::CreateActions() {
     action->setShortcuts(def.keys);
     // The editor handles its own editing keys; the window's shortcuts act when it has not.
     action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, def.run);
+    // Queued, so that whoever triggered the command gets control back before a dialog or a
+    // question box starts its own event loop: a screen reader or a test robot pressing a button
+    // over the accessibility bus would otherwise wait for its answer until the dialog closes.
+    connect(action, &QAction::triggered, this, def.run, Qt::QueuedConnection);
     actions_[def.name] = action;
   }
   for (const char* name : {"viewOutput", "viewToolBar", "viewStatusBar", "viewWordWrap"})

@@ -343,6 +343,7 @@ class ShellTest : public QObject {
     f.window->ShowWithSavedPlacement();
     QCOMPARE(f.window->normalGeometry(), QRect(10, 20, 600, 400));
     f.window->Action("viewWordWrap")->trigger();
+    QCoreApplication::processEvents();  // commands run queued
     QFont font(QStringLiteral("Courier"));
     font.setPixelSize(17);
     font.setItalic(true);
