@@ -39,13 +39,6 @@ QRadioButton* Radio(QButtonGroup* group, int id, const char* label, const char* 
   return button;
 }
 
-void WriteInt(ISettingsStore& store, const CSettingDef& def, int value) {
-  store.WriteInt(def.section, def.name, value);
-}
-void WriteString(ISettingsStore& store, const CSettingDef& def, const QString& value) {
-  store.WriteString(def.section, def.name, value.toStdString());
-}
-
 // A folder as the pages keep it: absolute, "." and ".." resolved, no trailing separator.
 QString CleanFolder(const QString& folder) {
   if (folder.trimmed().isEmpty()) return QString();
@@ -86,14 +79,13 @@ void FillHistory(QComboBox* combo, const QString& history) {
 }
 
 // The current text first, then the first ten entries of the list that differ from it.
-void WriteHistory(ISettingsStore& store, const CSettingDef& def, const QComboBox* combo) {
-  if (combo->count() == 0) return;
+QString HistoryValue(const QComboBox* combo) {
   const QString current = combo->currentText();
   QString value = u'%' + current;
   for (int i = 0; i < std::min(combo->count(), 10); ++i) {
     if (combo->itemText(i) != current) value += u'%' + combo->itemText(i);
   }
-  WriteString(store, def, value);
+  return value;
 }
 }  // namespace
 
@@ -240,16 +232,16 @@ bool BatchPage::Apply() {
   // Runs compare the folders with the pages' absolute paths; a relative or dotted spelling
   // would never match them.
   for (QLineEdit* field : {folder_, webRoot_}) field->setText(CleanFolder(field->text()));
-  WriteString(store_, kBackupEnding, ending_->text());
-  WriteString(store_, kBackupFolder, folder_->text());
-  WriteInt(store_, kKeepFolderStructure, keepFolders_->isChecked() ? 1 : 0);
-  WriteInt(store_, kCreateBackup, createBackup_->isChecked() ? 1 : 0);
-  WriteInt(store_, kBackupMode, modes_->checkedId() >= 0 ? modes_->checkedId() : storedMode_);
-  WriteInt(store_, kKeepWebStructure, keepWeb_->isChecked() ? 1 : 0);
-  WriteString(store_, kWebRoot, webRoot_->text());
-  if (existing_->currentIndex() >= 0) WriteInt(store_, kExistingBackup, existing_->currentIndex());
+  Put(store_, kBackupEnding, ending_->text());
+  Put(store_, kBackupFolder, folder_->text());
+  Put(store_, kKeepFolderStructure, keepFolders_->isChecked() ? 1 : 0);
+  Put(store_, kCreateBackup, createBackup_->isChecked() ? 1 : 0);
+  Put(store_, kBackupMode, modes_->checkedId() >= 0 ? modes_->checkedId() : storedMode_);
+  Put(store_, kKeepWebStructure, keepWeb_->isChecked() ? 1 : 0);
+  Put(store_, kWebRoot, webRoot_->text());
+  if (existing_->currentIndex() >= 0) Put(store_, kExistingBackup, existing_->currentIndex());
   // The first start is over once the backup settings have been confirmed.
-  WriteInt(store_, kFirstStart, 0);
+  Put(store_, kFirstStart, 0);
   return true;
 }
 
@@ -423,17 +415,18 @@ bool DirectoryPage::Leave() {
 
 bool DirectoryPage::Apply() {
   using namespace setting;
-  WriteInt(store_, kFilterByDate, byDate_->isChecked() ? 1 : 0);
-  WriteInt(store_, kDateCreated, created_->isChecked() ? 1 : 0);
-  WriteInt(store_, kDateChanged, changed_->isChecked() ? 1 : 0);
-  WriteInt(store_, kDays, days_->text().trimmed().toInt());
-  WriteInt(store_, kSkipDirStrings, skipDirStrings_->isChecked() ? 1 : 0);
-  WriteInt(store_, kSkipListedDirs, skipListed_->isChecked() ? 1 : 0);
-  WriteInt(store_, kUseFileStrings, useFileStrings_->isChecked() ? 1 : 0);
-  WriteInt(store_, kAnyString, std::max(anyString_->checkedId(), 0));
-  WriteInt(store_, kOnlyMatching, std::max(onlyMatching_->checkedId(), 0));
-  WriteHistory(store_, kDirStrings, dirStrings_);
-  WriteHistory(store_, kFileStrings, fileStrings_);
+  Put(store_, kFilterByDate, byDate_->isChecked() ? 1 : 0);
+  Put(store_, kDateCreated, created_->isChecked() ? 1 : 0);
+  Put(store_, kDateChanged, changed_->isChecked() ? 1 : 0);
+  Put(store_, kDays, days_->text().trimmed().toInt());
+  Put(store_, kSkipDirStrings, skipDirStrings_->isChecked() ? 1 : 0);
+  Put(store_, kSkipListedDirs, skipListed_->isChecked() ? 1 : 0);
+  Put(store_, kUseFileStrings, useFileStrings_->isChecked() ? 1 : 0);
+  Put(store_, kAnyString, std::max(anyString_->checkedId(), 0));
+  Put(store_, kOnlyMatching, std::max(onlyMatching_->checkedId(), 0));
+  // A list without entries leaves its stored history alone.
+  if (dirStrings_->count() > 0) Put(store_, kDirStrings, HistoryValue(dirStrings_));
+  if (fileStrings_->count() > 0) Put(store_, kFileStrings, HistoryValue(fileStrings_));
   if (listReadFailed_ && !listEdited_) return true;
   std::vector<std::string> entries;
   for (int i = 0; i < excluded_->count(); ++i) entries.push_back(excluded_->item(i)->text().toStdString());

@@ -41,15 +41,19 @@ QRadioButton* Radio(QButtonGroup* group, int id, const char* label, const char* 
   return button;
 }
 
-void WriteInt(ISettingsStore& store, const CSettingDef& def, int value) {
-  store.WriteInt(def.section, def.name, value);
-}
-
 constexpr const char* kLayoutTemplates = "vorlagen";
 constexpr int kStandardProfiles = 3;  // the first entries of the template list are the three fixed modes
 }  // namespace
 
 const char* SettingsPage::HelpTopic() const { return text::kHelpSettings; }
+
+void SettingsPage::Put(ISettingsStore& store, const CSettingDef& def, int value) {
+  if (!store.WriteInt(def.section, def.name, value)) writeFailed_ = true;
+}
+
+void SettingsPage::Put(ISettingsStore& store, const CSettingDef& def, const QString& value) {
+  if (!store.WriteString(def.section, def.name, value.toStdString())) writeFailed_ = true;
+}
 
 std::optional<int> ReadIntField(QLineEdit* edit, int low, int high, const CSheetServices& services) {
   bool ok = false;
@@ -146,8 +150,15 @@ int SettingsSheet::CurrentPage() const { return shown_; }
 bool SettingsSheet::Apply() {
   if (!pages_[shown_]->Leave()) return false;
   bool written = true;
+  bool storeFailed = false;
   for (int i = 0; i < kPageCount; ++i) {
-    if (loaded_[i]) written = pages_[i]->Apply() && written;
+    if (!loaded_[i]) continue;
+    written = pages_[i]->Apply() && written;
+    storeFailed = pages_[i]->TakeWriteFailure() || storeFailed;
+  }
+  if (storeFailed) {
+    services.showNote(T(text::kSettingsNotWritten));
+    return false;
   }
   applyButton_->setEnabled(false);
   return written;
@@ -287,9 +298,9 @@ bool CodeLayoutPage::Apply() {
   if (QAbstractButton* button = modes_->button(mode)) button->setChecked(true);
   UpdateEnabling();
   ISettingsStore& store = env_.Store();
-  WriteInt(store, setting::kIndentKind, kind);
-  WriteInt(store, setting::kIndentSpaces, spaces);
-  WriteInt(store, setting::kLastLayoutProfile, std::max(selected, 0));
+  Put(store, setting::kIndentKind, kind);
+  Put(store, setting::kIndentSpaces, spaces);
+  Put(store, setting::kLastLayoutProfile, std::max(selected, 0));
   return true;
 }
 
@@ -316,7 +327,7 @@ void ErrorHandlingPage::Load() {
 }
 
 bool ErrorHandlingPage::Apply() {
-  if (levels_->checkedId() >= 0) WriteInt(store_, setting::kAllowedLevel, levels_->checkedId());
+  if (levels_->checkedId() >= 0) Put(store_, setting::kAllowedLevel, levels_->checkedId());
   return true;
 }
 
@@ -349,8 +360,8 @@ void ProgramOptionsPage::Load() {
 }
 
 bool ProgramOptionsPage::Apply() {
-  WriteInt(env_.Store(), setting::kClearOutput, clearOutput_->isChecked() ? 1 : 0);
-  WriteInt(env_.Store(), setting::kShowParseTree, showTree_->isChecked() ? 1 : 0);
+  Put(env_.Store(), setting::kClearOutput, clearOutput_->isChecked() ? 1 : 0);
+  Put(env_.Store(), setting::kShowParseTree, showTree_->isChecked() ? 1 : 0);
   env_.showParseTree = showTree_->isChecked();
   return true;
 }

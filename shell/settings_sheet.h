@@ -12,8 +12,10 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include "engine/output_sink.h"
+#include "rules/settings_table.h"
 #include "shell/shell_environment.h"
 
 class QButtonGroup;
@@ -47,8 +49,18 @@ class SettingsPage : public QWidget {
   virtual bool Apply() = 0;
   virtual const char* HelpTopic() const;
 
+  // Whether a store write failed since the last call; the sheet reports it once.
+  bool TakeWriteFailure() { return std::exchange(writeFailed_, false); }
+
  Q_SIGNALS:
   void changed();
+
+ protected:
+  void Put(ISettingsStore& store, const CSettingDef& def, int value);
+  void Put(ISettingsStore& store, const CSettingDef& def, const QString& value);
+
+ private:
+  bool writeFailed_ = false;
 };
 
 class SettingsSheet : public QDialog {

@@ -195,6 +195,8 @@ inline constexpr const char* kCancelButton = "Abbrechen";
 inline constexpr const char* kPagesName = "Seiten";
 inline constexpr const char* kHelpSettings = "das_dialogfeld_einstellungen.htm";
 inline constexpr const char* kHelpBatch = "mehrere_dateien_optimieren.htm";
+inline constexpr const char* kSettingsNotWritten =
+    "Die Einstellungen können nicht gespeichert werden. Prüfen Sie, ob die Einstellungsdatei beschreibbar ist.";
 inline constexpr const char* kRangeMessage = "Geben Sie eine ganze Zahl zwischen %1 und %2 ein.";
 inline constexpr const char* kIntegerMessage = "Geben Sie eine ganze Zahl ein.";
 

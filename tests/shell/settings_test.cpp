@@ -47,10 +47,22 @@ std::string ReadBytes(const QString& path) {
   return bytes;
 }
 
+// A store that can be made to refuse every write, as a read-only settings file does.
+class CRefusingStore : public CMemorySettingsStore {
+ public:
+  bool WriteInt(std::string_view section, std::string_view name, std::int32_t value) override {
+    return !refuse && CMemorySettingsStore::WriteInt(section, name, value);
+  }
+  bool WriteString(std::string_view section, std::string_view name, std::string_view value) override {
+    return !refuse && CMemorySettingsStore::WriteString(section, name, value);
+  }
+  bool refuse = false;
+};
+
 // A program folder with the build tree's rule files, a memory store and an environment on them.
 struct CSheetFixture {
   QTemporaryDir folder;
-  CMemorySettingsStore store;
+  CRefusingStore store;
   std::unique_ptr<CShellEnvironment> env;
   CCollectSink output;
   QStringList notes;
@@ -353,7 +365,8 @@ class SettingsTest : public QObject {
     QCOMPARE(f.Get<QLineEdit>("lineWidth")->text(), width);
   }
 
-  // "Programmoptionen": defaults shown, both values written, the tree option at once.
+  // "Programmoptionen": defaults shown, both values written, the tree option at once; a store
+  // that refuses the writes is reported, not taken for success.
   void ProgramOptions() {
     CSheetFixture f;
     SettingsSheet& sheet = f.Open(SettingsSheet::kProgram);
@@ -361,6 +374,11 @@ class SettingsTest : public QObject {
     QVERIFY(!f.Get<QCheckBox>("showTree")->isChecked());
     f.Get<QCheckBox>("clearOutput")->click();
     f.Get<QCheckBox>("showTree")->click();
+    f.store.refuse = true;
+    QVERIFY(!sheet.Apply());
+    QCOMPARE(f.lastNote(), QStringLiteral("Die Einstellungen können nicht gespeichert werden. Prüfen Sie, ob die "
+                                          "Einstellungsdatei beschreibbar ist."));
+    f.store.refuse = false;
     QVERIFY(sheet.Apply());
     QCOMPARE(f.Int(setting::kClearOutput), 0);
     QCOMPARE(f.Int(setting::kShowParseTree), 1);
