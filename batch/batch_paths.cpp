@@ -4,6 +4,8 @@
 
 #include <climits>
 #include <cstdlib>
+#include <set>
+#include <utility>
 
 #include "batch/batch_texts.h"
 #include "rules/text_util.h"
@@ -129,6 +131,19 @@ std::optional<std::time_t> LastWriteTime(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
   return st.st_mtime;
+}
+
+std::vector<std::string> UniqueFilePaths(const std::vector<std::string>& paths) {
+  std::vector<std::string> unique;
+  std::set<std::pair<dev_t, ino_t>> seenFiles;
+  std::set<std::string> seenPaths;
+  for (const std::string& path : paths) {
+    struct stat st {};
+    const bool fresh = ::stat(path.c_str(), &st) == 0 ? seenFiles.insert({st.st_dev, st.st_ino}).second
+                                                      : seenPaths.insert(path).second;
+    if (fresh) unique.push_back(path);
+  }
+  return unique;
 }
 
 }  // namespace trimvale

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace trimvale {
 
@@ -39,6 +40,12 @@ std::string PrintablePath(std::string_view path);
 // Whether anything (a file, folder or link, even a dangling one) is at `path`.
 bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);  // follows links
+
+// `paths` (absolute) with each file once, in their order: a second name of a file already listed
+// (the same name again, or a link or other spelling that leads to it) is dropped. Optimizing a
+// page twice in one run would let the second backup copy replace the first with optimized text.
+// Names that lead nowhere are compared as written.
+std::vector<std::string> UniqueFilePaths(const std::vector<std::string>& paths);
 
 // Last-write time in whole seconds, following links; nullopt when the entry cannot be read.
 std::optional<std::time_t> LastWriteTime(const std::string& path);

@@ -8,7 +8,6 @@
 #include <csignal>
 #include <ctime>
 #include <mutex>
-#include <set>
 #include <utility>
 
 #include "batch/batch_optimizer.h"
@@ -184,7 +183,9 @@ struct CBatchCommand {
       run.includeSubfolders = choice.includeSubfolders;
       run.extensions = choice.extensions;
     } else {
-      paths = UniqueAbsolutePaths(files);
+      // Each file once, also when named twice through a link or another spelling.
+      for (const std::string& name : files) paths.push_back(AbsolutePath(name));
+      paths = UniqueFilePaths(paths);
     }
 
     if (auto why = ValidateBatchSettings(settings)) {
@@ -248,23 +249,6 @@ struct CBatchCommand {
     const sigset_t set_;
     bool cancelling_ = false;
   };
-
-  // The pages as absolute paths, each file once: naming a page twice (also through a link or
-  // another spelling) would optimize it twice, and the second backup copy would then replace the
-  // original's with the optimized text, or two workers would write the same file at once.
-  static std::vector<std::string> UniqueAbsolutePaths(const std::vector<std::string>& names) {
-    std::vector<std::string> paths;
-    std::set<std::pair<dev_t, ino_t>> seenFiles;
-    std::set<std::string> seenPaths;
-    for (const std::string& name : names) {
-      std::string path = AbsolutePath(name);
-      struct stat st {};
-      const bool fresh = ::stat(path.c_str(), &st) == 0 ? seenFiles.insert({st.st_dev, st.st_ino}).second
-                                                        : seenPaths.insert(path).second;
-      if (fresh) paths.push_back(std::move(path));
-    }
-    return paths;
-  }
 };
 
 void AddBatchOptions(CLI::App& sub, CBatchCommand& command) {

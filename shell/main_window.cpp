@@ -16,21 +16,29 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStringDecoder>
 #include <QStyle>
 #include <QTabWidget>
+#include <QThread>
 #include <QToolBar>
 #include <QWhatsThis>
 #include <cerrno>
 
+#include "batch/batch_paths.h"
+#include "batch/batch_texts.h"
 #include "engine/optimize_job.h"
 #include "rules/file_io.h"
 #include "rules/settings_table.h"
+#include "shell/directory_chooser.h"
+#include "shell/file_list_dialog.h"
 #include "shell/find_dialog.h"
 #include "shell/output_pane.h"
 #include "shell/parse_tree_window.h"
 #include "shell/preview_pane.h"
+#include "shell/settings_sheet.h"
 #include "shell/source_editor.h"
 #include "shell/texts.h"
 
@@ -82,6 +90,7 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
                                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     return answer == QMessageBox::Yes ? 1 : answer == QMessageBox::No ? 0 : -1;
   };
+  execDialog = [](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
 
   // The editor's own values, read before it is shown.
   wrapAtStart_ = ReadSetting(store, setting::kEditorWordWrap) != 0;
@@ -101,8 +110,11 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
 
   findDialog_ = new FindDialog(editor_, this);
   optimizeDialog_ = new OptimizeDialog(store, env_.RuleFilePath("profile.txt"), this);
+  fileList_ = new FileListDialog(this);
+  fileList_->SetLastFolder(QString::fromStdString(ReadStringSetting(store, setting::kLastFileFolder)));
+  fileList_->showNote = [this](const QString& note) { showNote(note); };
   connect(optimizeDialog_, &OptimizeDialog::editProfilesRequested, this, &MainWindow::NotAvailable);
-  connect(optimizeDialog_, &OptimizeDialog::settingsRequested, this, &MainWindow::NotAvailable);
+  connect(optimizeDialog_, &OptimizeDialog::settingsRequested, this, [this] { ShowSettings(); });
   connect(optimizeDialog_, &OptimizeDialog::helpRequested, this, &MainWindow::NotAvailable);
 
   CreateActions();
@@ -114,6 +126,29 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
   callbacks.completed = [this](const CBatchRunResult& result) {
     QMetaObject::invokeMethod(
         this, [this, result] { OnRunCompleted(result); }, Qt::QueuedConnection);
+  };
+  callbacks.progress = [this](const CBatchProgress& progress) {
+    bool queue = false;
+    {
+      std::lock_guard lock(progressMutex_);
+      latestProgress_ = progress;
+      queue = !progressQueued_;
+      progressQueued_ = true;
+    }
+    if (queue) QMetaObject::invokeMethod(this, &MainWindow::ShowProgress, Qt::QueuedConnection);
+  };
+  // The boxes are shown by the window thread; the worker goes on meanwhile, so a run never waits
+  // for a box nobody is there to close, and closing the window never waits for a box either.
+  callbacks.messageBox = [this](std::string_view text, IOutputSink& sink) {
+    // The box has no file name; the line in the pane stands under the file's own.
+    if (text != batch_text::kExclusionListUnreadable) DefaultMessageBox(text, sink);
+    const QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (QThread::currentThread() == thread()) {
+      ShowBatchBox(message);
+    } else {
+      QMetaObject::invokeMethod(
+          this, [this, message] { ShowBatchBox(message); }, Qt::QueuedConnection);
+    }
   };
   batch_ = std::make_unique<CBatchOptimizer>(store, env_.MakeRunConfig(), *output_, env_.ProgramFolder(), 1, callbacks);
 
@@ -134,6 +169,8 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
 MainWindow::~MainWindow() {
   // The worker ends before the output pane and the tree feed it writes to.
   batch_.reset();
+  env_.Store().WriteString(setting::kLastFileFolder.section, setting::kLastFileFolder.name,
+                           fileList_->LastFolder().toStdString());
 }
 
 QAction* MainWindow::Action(const char* objectName) const {
@@ -231,10 +268,14 @@ void MainWindow::CreateActions() {
       // The tab length command has no effect in the editor; "TabStops" is kept as read.
       {"viewTabLength", text::kTabLength, text::kTabLengthTip, {}, [] {}},
       {"optimize", text::kOptimize, text::kOptimizeTip, {}, on(&MainWindow::Optimize)},
-      {"optimizeFiles", text::kOptimizeFiles, text::kOptimizeFilesTip, {}, on(&MainWindow::NotAvailable)},
-      {"optimizeDirectory", text::kOptimizeDirectory, text::kOptimizeDirectoryTip, {}, on(&MainWindow::NotAvailable)},
+      {"optimizeFiles", text::kOptimizeFiles, text::kOptimizeFilesTip, {}, on(&MainWindow::OptimizeFiles)},
+      {"optimizeDirectory",
+       text::kOptimizeDirectory,
+       text::kOptimizeDirectoryTip,
+       {},
+       on(&MainWindow::OptimizeDirectory)},
       {"cancel", text::kCancel, text::kCancelTip, {}, on(&MainWindow::CancelRun)},
-      {"settings", text::kSettings, text::kSettingsTip, {}, on(&MainWindow::NotAvailable)},
+      {"settings", text::kSettings, text::kSettingsTip, {}, [this] { ShowSettings(); }},
       {"wizard", text::kWizard, text::kWizardTip, {}, on(&MainWindow::NotAvailable)},
       {"helpTips", text::kTips, text::kTipsTip, {}, on(&MainWindow::NotAvailable)},
       {"helpTopics",
@@ -361,6 +402,13 @@ void MainWindow::CreateMenusAndBars() {
   positionLabel_->setObjectName(QStringLiteral("position"));
   positionLabel_->setAccessibleName(T(text::kPositionName));
   statusBar()->addPermanentWidget(positionLabel_);
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName(QStringLiteral("progress"));
+  progress_->setAccessibleName(T(text::kProgressName));
+  progress_->setFormat(QStringLiteral("%v / %m"));
+  progress_->setMaximumWidth(220);
+  progress_->hide();
+  statusBar()->addPermanentWidget(progress_);
   statusBar()->showMessage(T(text::kReady));
   actions_["viewStatusBar"]->setChecked(true);
   actions_["viewToolBar"]->setChecked(true);
@@ -574,6 +622,8 @@ void MainWindow::OnRunCompleted(const CBatchRunResult& result) {
   }
   batch_->PrintSummary();
   output_->Flush();
+  progress_->hide();
+  statusBar()->showMessage(T(text::kReady));
   UpdateCommands();
   Q_EMIT runFinished();
 }
@@ -680,6 +730,134 @@ void MainWindow::Print(bool preview) {
 }
 
 void MainWindow::NotAvailable() { showNote(T(text::kNotAvailable)); }
+
+void MainWindow::ShowSettings(int page) {
+  SettingsSheet sheet(env_, *output_, page, this);
+  sheet.services.showNote = [this](const QString& note) { showNote(note); };
+  connect(&sheet, &SettingsSheet::editLayoutRequested, this, &MainWindow::NotAvailable);
+  connect(&sheet, &SettingsSheet::helpRequested, this, &MainWindow::NotAvailable);
+  execDialog(sheet);
+  output_->Flush();
+}
+
+void MainWindow::OptimizeFiles() {
+  if (busy_ || !sourceActive_) return;
+  // The run's messages fill the pane; the editor starts over with an empty page.
+  NewDocument();
+  if (editor_->document()->isModified()) return;  // the user kept the page
+  fileList_->Reset();
+  if (!execDialog(*fileList_) || !AskBatchOptions()) return;
+  StartFileListRun(fileList_->Files());
+}
+
+void MainWindow::OptimizeDirectory() {
+  if (busy_ || !sourceActive_) return;
+  ISettingsStore& store = env_.Store();
+  CDirectoryChoice choice = ReadDirectoryChoice(store);
+  DirectoryChooser chooser(true, this);
+  chooser.showNote = [this](const QString& note) { showNote(note); };
+  chooser.SetDirectory(QFile::decodeName(QByteArray::fromStdString(choice.directory)));
+  chooser.SetSubfolders(choice.includeSubfolders);
+  chooser.SetExtensions(QString::fromStdString(choice.extensions));
+  if (!execDialog(chooser)) return;
+  choice.directory = QFile::encodeName(chooser.Directory()).toStdString();
+  choice.includeSubfolders = chooser.Subfolders();
+  choice.extensions = NormalizeExtensions(chooser.Extensions().toStdString());
+  // Kept at once, as the command line does: the next run starts from this choice.
+  WriteDirectoryChoice(store, choice);
+  if (!AskBatchOptions()) return;
+  StartDirectoryRun(choice);
+}
+
+bool MainWindow::AskBatchOptions() {
+  optimizeDialog_->Prepare(std::nullopt, env_.options);
+  if (!execDialog(*optimizeDialog_)) return false;
+  env_.options = optimizeDialog_->Options();
+  optimizeDialog_->TakeRules(env_.rules);
+  return true;
+}
+
+void MainWindow::PrepareBatchRun() {
+  batch_->SetRunConfig(env_.MakeRunConfig());
+  IParseObserver* tree = nullptr;
+  if (env_.showParseTree) {
+    if (!treeWindow_) {
+      treeWindow_ = new ParseTreeWindow(this);
+      treeFeed_->SetWindow(treeWindow_);
+    }
+    treeWindow_->show();
+    treeWindow_->raise();
+    // Pages of a run come in many encodings; the labels show their bytes as Latin-1 unless
+    // they are valid UTF-8.
+    treeFeed_->SetDecoder([](std::string_view bytes) {
+      QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+      QString text = utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+      if (!utf8.hasError()) return text;
+      return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    });
+    tree = treeFeed_.get();
+  }
+  batch_->SetTreeTarget(tree);
+  if (ReadSetting(env_.Store(), setting::kClearOutput) != 0) output_->Clear();
+}
+
+bool MainWindow::StartFileListRun(const QStringList& files) {
+  if (busy_) return false;
+  PrepareBatchRun();
+  std::vector<std::string> paths;
+  for (const QString& file : files)
+    paths.push_back(QFile::encodeName(QFileInfo(file).absoluteFilePath()).toStdString());
+  return BatchStarted(batch_->RunFileList(UniqueFilePaths(paths)));
+}
+
+bool MainWindow::StartDirectoryRun(const CDirectoryChoice& choice) {
+  if (busy_) return false;
+  PrepareBatchRun();
+  CDirectoryRun run;
+  run.directory = choice.directory;
+  run.includeSubfolders = choice.includeSubfolders;
+  run.extensions = choice.extensions;
+  return BatchStarted(batch_->RunDirectory(std::move(run)));
+}
+
+bool MainWindow::BatchStarted(RunStart start) {
+  if (start != RunStart::Started) {
+    if (start == RunStart::NoWorker || start == RunStart::Busy) showNote(T(text::kRunNotStarted));
+    output_->Flush();
+    return false;
+  }
+  busy_ = true;
+  {
+    std::lock_guard lock(progressMutex_);
+    latestProgress_ = CBatchProgress{};
+  }
+  progress_->setRange(0, 1);
+  progress_->setValue(0);
+  progress_->show();
+  UpdateCommands();
+  return true;
+}
+
+void MainWindow::ShowProgress() {
+  CBatchProgress progress;
+  {
+    std::lock_guard lock(progressMutex_);
+    progress = latestProgress_;
+    progressQueued_ = false;
+  }
+  if (!busy_ || run_) return;  // the editor's own runs show no bar
+  progress_->setMaximum(std::max(progress.filesFound, 1));
+  progress_->setValue(std::min(progress.filesDone, progress_->maximum()));
+  statusBar()->showMessage(QFile::decodeName(QByteArray::fromStdString(progress.currentFile)));
+}
+
+void MainWindow::ShowBatchBox(const QString& message) {
+  if (!pendingBoxes_.contains(message)) pendingBoxes_ << message;
+  if (boxOpen_) return;  // the box shown now takes the next one when it closes
+  boxOpen_ = true;
+  while (!pendingBoxes_.isEmpty()) showNote(pendingBoxes_.takeFirst());
+  boxOpen_ = false;
+}
 
 void MainWindow::FocusNextPane(bool forward) {
   static_cast<void>(forward);  // two panes: either direction leads to the other one

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "batch/batch_optimizer.h"
@@ -22,7 +23,9 @@
 #include "shell/window_settings.h"
 
 class QAction;
+class QDialog;
 class QLabel;
+class QProgressBar;
 class QPrinter;
 class QMenu;
 class QTabWidget;
@@ -30,6 +33,7 @@ class QToolBar;
 
 namespace trimvale::shell {
 
+class FileListDialog;
 class FindDialog;
 class OutputPane;
 class ParseTreeFeed;
@@ -55,6 +59,12 @@ class MainWindow : public QMainWindow {
   // Starts a run without the dialog: the whole page, or [start, end) of the editor text.
   bool StartOptimization(bool whole, int start = 0, int end = 0);
   void CancelRun();
+  // The settings sheet, opened on page `page` (SettingsSheet::PageIndex).
+  void ShowSettings(int page = 0);
+  // The batch runs after their dialogs: the files as chosen, or the directory as chosen (its
+  // choice already stored). False when the run did not start (the reason was shown).
+  bool StartFileListRun(const QStringList& files);
+  bool StartDirectoryRun(const CDirectoryChoice& choice);
   void ShowPreview();
   void ShowSource();
 
@@ -64,6 +74,8 @@ class MainWindow : public QMainWindow {
   SourceEditor* Editor() const { return editor_; }
   OutputPane* Output() const { return output_; }
   PreviewPane* Preview() const { return preview_; }
+  QProgressBar* Progress() const { return progress_; }
+  FileListDialog* FileList() const { return fileList_; }
   OptimizeDialog* OptimizeOptionsDialog() const { return optimizeDialog_; }
   ParseTreeWindow* TreeWindow() const;
   QAction* Action(const char* objectName) const;
@@ -77,6 +89,14 @@ class MainWindow : public QMainWindow {
   std::function<void(const QString& note)> showNote;
   // "Änderungen in ... speichern?": 1 yes, 0 no, -1 cancel.
   std::function<int(const QString& question)> askSaveChanges;
+  // Shows a modal dialog of the window and tells whether it was accepted; tests drive the
+  // dialog here instead of a nested event loop.
+  std::function<bool(QDialog& dialog)> execDialog;
+
+ public Q_SLOTS:
+  // "Me&hrere optimieren..." and "&Verzeichnis optimieren...": the dialogs, then the run.
+  void OptimizeFiles();
+  void OptimizeDirectory();
 
  Q_SIGNALS:
   void runFinished();
@@ -102,6 +122,11 @@ class MainWindow : public QMainWindow {
   void SetWordWrap(bool wrap);
   void Print(bool preview);
   void NotAvailable();
+  bool AskBatchOptions();  // the "Optimieren" dialog without a range
+  void PrepareBatchRun();
+  bool BatchStarted(RunStart start);
+  void ShowProgress();
+  void ShowBatchBox(const QString& message);
   void WriteSettingsAtClose();
   void FocusNextPane(bool forward);
 
@@ -113,6 +138,8 @@ class MainWindow : public QMainWindow {
   QTabWidget* tabs_;
   QToolBar* toolBar_;
   QLabel* positionLabel_;
+  QProgressBar* progress_;
+  FileListDialog* fileList_;  // lives with the window: it keeps the last folder of the file dialog
   FindDialog* findDialog_;
   OptimizeDialog* optimizeDialog_;  // one per window: "Kommentare löschen" keeps its state
   QMenu* recentMenu_ = nullptr;
@@ -137,6 +164,13 @@ class MainWindow : public QMainWindow {
   bool sourceActive_ = true;
   bool busy_ = false;
   bool closing_ = false;
+  // The worker's latest progress; one queued call at a time carries it to the window, so a
+  // walk of thousands of files never floods the event queue.
+  std::mutex progressMutex_;
+  CBatchProgress latestProgress_;
+  bool progressQueued_ = false;
+  QStringList pendingBoxes_;  // batch message boxes waiting while one is shown
+  bool boxOpen_ = false;
   std::shared_ptr<CDocumentRun> run_;       // the optimization in hand
   std::unique_ptr<CBatchOptimizer> batch_;  // last member: its worker ends before the rest goes
 };

@@ -4,6 +4,7 @@
 
 #include "rules/file_settings_store.h"
 #include "rules/program_folder.h"
+#include "rules/rule_texts.h"
 #include "rules/section_file.h"
 #include "rules/settings_table.h"
 
@@ -39,6 +40,16 @@ void CShellEnvironment::WriteAtClose() {
   store.WriteInt(setting::kLayoutMode.section, setting::kLayoutMode.name, layout.mode);
   store.WriteInt(setting::kWrapLines.section, setting::kWrapLines.name, layout.wrap ? 1 : 0);
   store.WriteInt(setting::kLineWidth.section, setting::kLineWidth.name, layout.width);
+}
+
+std::optional<std::string> CShellEnvironment::LoadLayoutTable(const std::string& section) {
+  const std::string path = RuleFilePath("tageinst.txt");
+  CLayoutProfileRead read = ReadLayoutProfile(path, section);
+  if (read.file == FileState::Missing) return std::string(file_text::kTagLayoutMissing);
+  if (read.file == FileState::Unreadable) return file_text::RuleFileUnreadable(path, read.readError);
+  if (!read.found) return file_text::UnknownLayoutProfile(section, path) + "\r\n";
+  layoutTable_ = std::make_shared<const CTagLayoutTable>(std::move(read.table));
+  return std::nullopt;
 }
 
 CRunConfig CShellEnvironment::MakeRunConfig() const {

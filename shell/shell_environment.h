@@ -5,6 +5,7 @@
 // creation and writes back at close.
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/run_context.h"
@@ -37,6 +38,9 @@ class CShellEnvironment {
   std::vector<std::string> LoadAtCreation();
   // Writes the options vector, "Baumart", "HTML Umbrechen" and "Zeilenbreite".
   void WriteAtClose();
+  // Replaces the layout table by the profile `section` of tageinst.txt. When the file or the
+  // section cannot be read, the table in use stays and the reason is returned (ending "\r\n").
+  std::optional<std::string> LoadLayoutTable(const std::string& section);
 
   // The run configuration of the next optimization. It shares the layout table and the rules,
   // which are immutable, so a run keeps what it was given whatever is loaded later.

@@ -187,4 +187,129 @@ inline constexpr const char* kCommentsWebbot = "webbot";
 inline constexpr const char* kSpecialChars = "Sonderzeichen durch gültige Syntax ersetzen";
 inline constexpr const char* kDeleteComments = "Kommentare löschen (teilweise Funktion verändernd)";
 
+// The settings sheet "Einstellungen" and its pages, the chooser "Verzeichnis wählen", the file
+// list "Zu optimierende Dateien wählen", and the multi-file and directory runs of the window.
+inline constexpr const char* kSheetTitle = "Einstellungen";
+inline constexpr const char* kApply = "Ü&bernehmen";
+inline constexpr const char* kCancelButton = "Abbrechen";
+inline constexpr const char* kPagesName = "Seiten";
+inline constexpr const char* kHelpSettings = "das_dialogfeld_einstellungen.htm";
+inline constexpr const char* kHelpBatch = "mehrere_dateien_optimieren.htm";
+inline constexpr const char* kSettingsNotWritten =
+    "Die Einstellungen können nicht gespeichert werden. Prüfen Sie, ob die Einstellungsdatei beschreibbar ist.";
+inline constexpr const char* kRangeMessage = "Geben Sie eine ganze Zahl zwischen %1 und %2 ein.";
+inline constexpr const char* kIntegerMessage = "Geben Sie eine ganze Zahl ein.";
+
+inline constexpr const char* kPageCodeLayout = "Code Layout";
+inline constexpr const char* kModeStandard = "Standard";
+inline constexpr const char* kModeOneLine = "Alles auf eine Zeile (Vorsicht bei Seiten mit Scripten! Siehe Hilfe.)";
+inline constexpr const char* kModeTree = "Komplett nach Baum";
+inline constexpr const char* kModeCustom = "Benutzerdefiniert";
+inline constexpr const char* kLayoutProfile = "Profil:";
+inline constexpr const char* kEditLayout = "Einstellen...";
+inline constexpr const char* kUseWrap = "Zeilenumbruch verwenden";
+inline constexpr const char* kWrapAfter = "Umbrechen nach ca.";
+inline constexpr const char* kCharacters = "Zeichen";
+inline constexpr const char* kIndentTabs = "Tabulatoren";
+inline constexpr const char* kIndentSpaces = "Leerzeichen   Anzahl:";
+inline constexpr const char* kIndentNone = "Kein";
+inline constexpr const char* kGroupLayoutMode = "Layout";
+inline constexpr const char* kGroupWrap = "Zeilenumbruch";
+inline constexpr const char* kGroupIndent = "Einschub";
+
+inline constexpr const char* kPageProgram = "Programmoptionen";
+inline constexpr const char* kGroupOutput = "Ausgabe";
+inline constexpr const char* kClearOutput = "Vor jedem Optimieren löschen";
+inline constexpr const char* kGroupDebug = "Debug";
+inline constexpr const char* kShowTree = "HTML Baumansicht anzeigen";
+inline constexpr const char* kShowTreeNote =
+    "Nutzen Sie diese Funktion um zu überprüfen wie Trimvale den HTML Code der Originaldatei interpretiert "
+    "(wird in einer Baumansicht angezeigt)";
+
+inline constexpr const char* kPageErrors = "Fehlerbehandlung";
+inline constexpr const char* kErrorsIntro =
+    "Geben Sie hier an, ob Dateien, die Fehler in der HTML Struktur enthalten, optimiert werden sollen\n"
+    "(nur für Mehrfachoptimierung, Einzeloptimierung wird wegen Vorschaumöglichkeit immer durchgeführt.)";
+inline constexpr const char* kErrorsLevel0 = "Keine Datei optimieren, die Fehler enthält (empfohlen)";
+inline constexpr const char* kErrorsLevel1 = "Dateien, die nur kleine Fehler aufweisen trotzdem optimieren";
+inline constexpr const char* kErrorsLevel2 =
+    "Alle Dateien optimieren, auch solche mit schwerwiegenden Fehlern\n"
+    "(nicht empfohlen! Optimieren Sie diese einzeln mit Vorschau)";
+
+inline constexpr const char* kPageBatch = "Mehrfachoptimierung";
+inline constexpr const char* kCreateBackup = "Sicherungskopie erstellen (dringend empfohlen)";
+inline constexpr const char* kBackupSameFolder = "Sicherungskopie in Ordner wie Original speichern";
+inline constexpr const char* kBackupMoveOriginal =
+    "Original in untenstehenden Ordner speichern, an Ursprungsort optimierte Datei speichern";
+inline constexpr const char* kBackupOutputFolder =
+    "Original behalten, optimierte Datei in untenstehenden Ordner speichern (empfohlen)";
+inline constexpr const char* kBackupEnding = "Dateiendung";
+inline constexpr const char* kFolder = "Ordner";
+inline constexpr const char* kBrowse = "Durchsuchen...";
+inline constexpr const char* kKeepFolders =
+    "Ordnerstruktur beibehalten (andernfalls alles in selben Ordner speichern)\n(Nur für Verzeichnisoptimierung)";
+inline constexpr const char* kKeepWeb =
+    "Webstruktur beibehalten (neue Ordnerstruktur hat selben Aufbau wie das Originalweb, Stammordner der neuen "
+    "Struktur ist obiger Ordner)";
+inline constexpr const char* kWebRoot = "Stammordner des Webs";
+inline constexpr const char* kGroupExisting = "Wenn Sicherungskopie bereits besteht";
+inline constexpr const char* kExisting0 = "überschreiben wenn älter als zu optimierende Datei";
+inline constexpr const char* kExisting1 = "immer überschreiben";
+inline constexpr const char* kExisting2 = "unverändert belassen, neue unter neuem Namen erstellen";
+inline constexpr const char* kExisting3 = "unverändert belassen, keine neue erstellen";
+inline constexpr const char* kNeedEnding = "Bitte geben Sie eine Dateiendung für die Sicherungskopie an.";
+inline constexpr const char* kEndingIsHtml =
+    "Die Endungen htm und html können nicht als Endungen für die Sicherungskopie verwendet werden.";
+inline constexpr const char* kNeedFolder = "Bitte wählen Sie einen gültigen Namen für den Ordner für die Sicherungskopie";
+inline constexpr const char* kFolderIsWebRoot =
+    "Der Stammordner des Webs und der Ordner für die Sicherungskopie bzw. optimierten Dateien müssen verschieden sein.";
+inline constexpr const char* kNeedWebRoot =
+    "Bitte wählen Sie ein gültiges Verzeichnis das die Wurzel des zu optimierenden Webs bildet.";
+
+inline constexpr const char* kPageDirectory = "Verzeichnis optimieren";
+inline constexpr const char* kSkipListed = "Folgende Verzeichnisse (und Unterverzeichnisse) nicht optimieren";
+inline constexpr const char* kAdd = "Hinzufügen";
+inline constexpr const char* kDelete = "Löschen";
+inline constexpr const char* kSkipDirStrings = "Verzeichnisse die folgende Strings enthalten nicht optimieren";
+inline constexpr const char* kSeparateHint = "(mit ; trennen)";
+inline constexpr const char* kUseFileStrings = "Dateien mit folgenden Zeichenfolgen im Namen...";
+inline constexpr const char* kSkipMatching = "nicht optimieren";
+inline constexpr const char* kOnlyMatching = "nur diese optimieren";
+inline constexpr const char* kAllStrings = "müssen alle enthalten sein (UND)";
+inline constexpr const char* kAnyString = "muss nur eine enthalten sein (ODER)";
+inline constexpr const char* kByDate = "Nur Dateien";
+inline constexpr const char* kChanged = "geändert";
+inline constexpr const char* kCreated = "erstellt";
+inline constexpr const char* kWithinLast = "innerhalb der letzten";
+inline constexpr const char* kDays = "Tage";
+inline constexpr const char* kOptimizeWord = "optimieren";
+inline constexpr const char* kNothingToDelete = "Kein Element zum Löschen gewählt.";
+inline constexpr const char* kListUnreadable = "Fehler beim Lesen der Liste der nicht zu optimierenden Verzeichnisse.\r\n";
+inline constexpr const char* kListNotWritten =
+    "Die Liste der nicht zu optimierenden Verzeichnisse kann nicht gespeichert werden: %1";
+
+inline constexpr const char* kChooserTitle = "Verzeichnis wählen";
+inline constexpr const char* kFolderName = "Verzeichnisname";
+inline constexpr const char* kComputer = "Computer";
+inline constexpr const char* kSubfolders = "Unterordner optimieren";
+inline constexpr const char* kFileTypes = "Dateitypen";
+inline constexpr const char* kChooseValidFolder = "Bitte wählen Sie ein gültiges Verzeichnis";
+
+inline constexpr const char* kFileListTitle = "Zu optimierende Dateien wählen";
+inline constexpr const char* kFileListLabel = "Zu optimierende Dateien";
+inline constexpr const char* kFileColumn = "Datei";
+inline constexpr const char* kAddFiles = "Hinzufügen...";
+inline constexpr const char* kRemove = "Entfernen";
+inline constexpr const char* kRemoveAll = "Alle entfernen";
+inline constexpr const char* kNext = "Weiter >";
+inline constexpr const char* kNeedFiles =
+    "Bitte wählen Sie mindestens eine Datei, die optmiert werden soll. Klicken Sie hierzu auf 'Hinzufügen' und "
+    "wählen Sie die Dateien aus.";
+inline constexpr const char* kHtmlFilesFilter = "HTML Dateien (*.htm, *.html) (*.htm *.html)";
+inline constexpr const char* kAllFilesFilter = "Alle Dateien (*.*) (*)";
+
+inline constexpr const char* kProgressName = "Fortschritt";
+inline constexpr const char* kProgressFormat = "%1 von %2 Dateien: %3";
+inline constexpr const char* kRunNotStarted = "Der Optimierungsvorgang konnte nicht gestartet werden.";
+
 }  // namespace trimvale::shell::text
