@@ -32,6 +32,8 @@
 #include "shell/parse_tree_window.h"
 #include "shell/preview_pane.h"
 #include "shell/source_editor.h"
+#include "shell/tag_layout_editor.h"
+#include "shell/tag_optimization_editor.h"
 #include "shell/texts.h"
 
 namespace trimvale::shell {
@@ -101,7 +103,8 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
 
   findDialog_ = new FindDialog(editor_, this);
   optimizeDialog_ = new OptimizeDialog(store, env_.RuleFilePath("profile.txt"), this);
-  connect(optimizeDialog_, &OptimizeDialog::editProfilesRequested, this, &MainWindow::NotAvailable);
+  runDialog = [](QDialog& dialog) { return dialog.exec(); };
+  connect(optimizeDialog_, &OptimizeDialog::editProfilesRequested, this, &MainWindow::EditOptimizationProfiles);
   connect(optimizeDialog_, &OptimizeDialog::settingsRequested, this, &MainWindow::NotAvailable);
   connect(optimizeDialog_, &OptimizeDialog::helpRequested, this, &MainWindow::NotAvailable);
 
@@ -678,6 +681,39 @@ void MainWindow::Print(bool preview) {
 }
 
 void MainWindow::NotAvailable() { showNote(T(text::kNotAvailable)); }
+
+void MainWindow::ShowHelpTopic(const QString&) { NotAvailable(); }
+
+CEditorPrompts MainWindow::EditorPrompts() {
+  CEditorPrompts prompts;
+  prompts.showNote = [this](const QString& note) { showNote(note); };
+  prompts.askYesNo = [this](const QString& question) { return askYesNo(question); };
+  prompts.runDialog = [this](QDialog& dialog) { return runDialog(dialog); };
+  return prompts;
+}
+
+void MainWindow::EditLayout() { RunTagLayoutEditor(ReadSetting(env_.Store(), setting::kLastLayoutProfile)); }
+
+std::optional<int> MainWindow::RunTagLayoutEditor(int profileIndex) {
+  TagLayoutEditor editor(env_.RuleFilePath("tageinst.txt"), profileIndex, EditorPrompts(), this);
+  connect(&editor, &TagLayoutEditor::helpRequested, this, &MainWindow::ShowHelpTopic);
+  if (runDialog(editor) != QDialog::Accepted) return std::nullopt;
+  for (const std::string& warning : env_.ReloadLayoutTable()) output_->AppendText(warning);
+  return editor.SelectedIndex();
+}
+
+void MainWindow::EditOptimizationProfiles(const QString&) {
+  OptimizeDialog* parent = optimizeDialog_;
+  TagOptimizationEditor editor(env_.RuleFilePath("profile.txt"), parent->ProfileIndex(), EditorPrompts(), parent);
+  connect(&editor, &TagOptimizationEditor::profileAdded, parent, &OptimizeDialog::AddProfile);
+  connect(&editor, &TagOptimizationEditor::profileRemoved, parent, &OptimizeDialog::RemoveProfile);
+  connect(&editor, &TagOptimizationEditor::helpRequested, this, &MainWindow::ShowHelpTopic);
+  if (runDialog(editor) == QDialog::Accepted) {
+    parent->SelectProfile(editor.ShownIndex());
+  } else if (parent->ProfileIndex() < 0) {
+    parent->SelectProfile(0);
+  }
+}
 
 void MainWindow::FocusNextPane(bool forward) {
   static_cast<void>(forward);  // two panes: either direction leads to the other one
