@@ -1,6 +1,7 @@
 // Loading of the two kinds of profiles from the rule files: layout profiles (tageinst.txt) into
 // the tag layout table, optimization profiles (profile.txt) into a rule list.
 #include "rules/optimize_options.h"
+#include "rules/rule_file_edit.h"
 #include "rules/section_file.h"
 #include "rules/tag_layout.h"
 #include "rules/text_util.h"
@@ -8,7 +9,6 @@
 namespace trimvale {
 
 namespace {
-constexpr std::string_view kProfileListSection = "#profile";
 constexpr std::size_t kRuleFlagCount = 7;
 }  // namespace
 
@@ -51,12 +51,7 @@ void LoadProfileRules(CTagRuleList& rules, CSectionFile& file, std::string_view 
   });
 }
 
-std::vector<std::string> ListProfiles(CSectionFile& file) {
-  std::vector<std::string> names;
-  file.ReadSection(kProfileListSection, [&](std::int32_t, const std::string& name, const std::string&,
-                                            const std::string&) { names.push_back(name); });
-  return names;
-}
+std::vector<std::string> ListProfiles(CSectionFile& file) { return ListProfileNames(file, kProfileList); }
 
 CLayoutProfileRead ReadLayoutProfile(const std::string& path, std::string_view section) {
   CLayoutProfileRead read;

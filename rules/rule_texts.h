@@ -52,4 +52,30 @@ inline std::string UnknownProfile(std::string_view name, std::string_view path,
   return text;
 }
 
+// Changes to the rule files. Without a line end: the editors show them in a box, the command
+// line prints them.
+inline constexpr std::string_view kUnwritableValue = "Name oder Wert enthält einen Zeilenumbruch";
+inline std::string RuleFileUnwritable(std::string_view path, std::string_view reason) {
+  std::string text = "Die Datei '";
+  text.append(path).append("' kann nicht geschrieben werden: ").append(reason);
+  return text;
+}
+inline constexpr std::string_view kNameForbiddenCharacters =
+    "Der Name darf weder \\# noch =, [, ] oder einen Zeilenumbruch enthalten. Bitte wählen Sie einen anderen "
+    "Namen.";
+inline constexpr std::string_view kNameBlankAtEnds = "Der Name darf nicht mit einem Leerzeichen beginnen oder enden.";
+inline std::string NameReserved(std::string_view name) {
+  std::string text = "Der Name '";
+  text.append(name).append("' ist für die Liste der Profile reserviert. Bitte wählen Sie einen anderen Namen.");
+  return text;
+}
+inline constexpr std::string_view kNameExists = "Dieser Name ist bereits vorhanden. Bitte wählen Sie einen anderen Namen.";
+inline std::string ProfileNotListed(std::string_view name) {
+  std::string text = "Das Profil '";
+  text.append(name).append("' ist nicht vorhanden.");
+  return text;
+}
+inline constexpr std::string_view kStandardProfileProtected =
+    "Dies ist ein Standardprofil. Sie können nur benutzerdefinierte Profile löschen.";
+
 }  // namespace trimvale::file_text

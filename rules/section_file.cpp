@@ -8,6 +8,7 @@
 
 #include "rules/file_io.h"
 #include "rules/ini_text.h"
+#include "rules/rule_texts.h"
 #include "rules/text_util.h"
 
 namespace trimvale {
@@ -129,14 +130,18 @@ std::shared_ptr<const CSectionFile::CLoaded> CSectionFile::Load() {
   return loaded_;
 }
 
-template <typename Edit>
-bool CSectionFile::Modify(Edit edit) {
+template <typename EditFn>
+bool CSectionFile::Modify(EditFn edit) {
+  writeError_.clear();
   std::shared_ptr<const CLoaded> current = Load();
-  if (!current || current->path.empty()) return false;
+  if (!current || current->path.empty()) {
+    writeError_ = current ? SystemErrorText(ENOENT) : readError_;
+    return false;
+  }
   auto next = std::make_shared<CLoaded>(*current);
   const bool changed = edit(next->text);
   if (!changed) return true;
-  if (!WriteFileAtomically(next->path, next->text.Text())) {
+  if (!WriteFileAtomically(next->path, next->text.Text(), &writeError_)) {
     loaded_.reset();
     return false;
   }
@@ -202,7 +207,10 @@ bool CSectionFile::WriteValue(std::int32_t key, std::string_view value, std::str
   const std::string_view name = SectionOrDefault(section);
   // A line break in a value would cut the file's structure apart: the rest of the value would
   // be read as lines of their own, possibly as a section. Refuse it instead of writing it.
-  if (!CIniText::IsValidValue(value) || !CIniText::IsValidSectionName(name)) return false;
+  if (!CIniText::IsValidValue(value) || !CIniText::IsValidSectionName(name)) {
+    writeError_ = file_text::kUnwritableValue;
+    return false;
+  }
   const std::string keyText = std::to_string(key);
   return Modify([&](CIniText& text) { return text.Set(name, keyText, value); });
 }
@@ -211,6 +219,10 @@ bool CSectionFile::DeleteEntry(std::int32_t key, std::string_view section) {
   const std::string_view name = SectionOrDefault(section);
   const std::string keyText = std::to_string(key);
   return Modify([&](CIniText& text) { return text.Remove(name, keyText); });
+}
+
+bool CSectionFile::Edit(const std::function<bool(CIniText& text)>& edit) {
+  return Modify([&](CIniText& text) { return edit(text); });
 }
 
 bool CSectionFile::DeleteSection(std::string_view section) {

@@ -16,6 +16,8 @@
 
 namespace trimvale {
 
+class CIniText;
+
 // What a read found at a rule file's path.
 enum class FileState {
   Present,
@@ -63,6 +65,13 @@ class CSectionFile {
   bool DeleteEntry(std::int32_t key, std::string_view section = {});
   bool DeleteSection(std::string_view section);
 
+  // Several changes as one: `edit` changes the file's current text (false: nothing to write)
+  // and the result is written in one atomic replacement, so a reader sees all of the changes
+  // or none, and a failure leaves the old file whole. Editors save through this.
+  bool Edit(const std::function<bool(CIniText& text)>& edit);
+  // Why the last write failed (German where the reason is common), or empty.
+  const std::string& WriteError() const { return writeError_; }
+
   // Splits a value into its three fields with the \# separator, the "\#" escape and the
   // empty-field rules. Exposed for tests and for callers that hold a value already.
   static void SplitValue(std::string_view value, std::string& field1, std::string& field2, std::string& field3);
@@ -76,12 +85,13 @@ class CSectionFile {
   // Fills the key list from an already loaded file; false when the section has no entry.
   bool ReadKeysFrom(const CLoaded& loaded, std::string_view section);
   // Applies `edit` to the current text and writes the result atomically when it changed.
-  template <typename Edit>
-  bool Modify(Edit edit);
+  template <typename EditFn>
+  bool Modify(EditFn edit);
 
   std::string path_;
   FileState state_ = FileState::Missing;
   std::string readError_;
+  std::string writeError_;
   std::shared_ptr<const CLoaded> loaded_;
   std::vector<std::int32_t> keys_;
   std::string field1_, field2_, field3_;

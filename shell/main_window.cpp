@@ -40,6 +40,8 @@
 #include "shell/preview_pane.h"
 #include "shell/settings_sheet.h"
 #include "shell/source_editor.h"
+#include "shell/tag_layout_editor.h"
+#include "shell/tag_optimization_editor.h"
 #include "shell/texts.h"
 
 namespace trimvale::shell {
@@ -113,8 +115,12 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
   fileList_ = new FileListDialog(this);
   fileList_->SetLastFolder(QString::fromStdString(ReadStringSetting(store, setting::kLastFileFolder)));
   fileList_->showNote = [this](const QString& note) { showNote(note); };
-  connect(optimizeDialog_, &OptimizeDialog::editProfilesRequested, this, &MainWindow::NotAvailable);
-  connect(optimizeDialog_, &OptimizeDialog::settingsRequested, this, [this] { ShowSettings(); });
+  // Queued: the dialog's button returns before the next window starts its own event loop.
+  connect(optimizeDialog_, &OptimizeDialog::settingsRequested, this, [this] { ShowSettings(); },
+          Qt::QueuedConnection);
+  runDialog = [](QDialog& dialog) { return dialog.exec(); };
+  connect(optimizeDialog_, &OptimizeDialog::editProfilesRequested, this, &MainWindow::EditOptimizationProfiles,
+          Qt::QueuedConnection);
   connect(optimizeDialog_, &OptimizeDialog::helpRequested, this, &MainWindow::NotAvailable);
 
   CreateActions();
@@ -734,8 +740,8 @@ void MainWindow::NotAvailable() { showNote(T(text::kNotAvailable)); }
 void MainWindow::ShowSettings(int page) {
   SettingsSheet sheet(env_, *output_, page, this);
   sheet.services.showNote = [this](const QString& note) { showNote(note); };
-  connect(&sheet, &SettingsSheet::editLayoutRequested, this, &MainWindow::NotAvailable);
-  connect(&sheet, &SettingsSheet::helpRequested, this, &MainWindow::NotAvailable);
+  connect(&sheet, &SettingsSheet::editLayoutRequested, this, &MainWindow::EditLayout, Qt::QueuedConnection);
+  connect(&sheet, &SettingsSheet::helpRequested, this, &MainWindow::ShowHelpTopic);
   execDialog(sheet);
   output_->Flush();
 }
@@ -857,6 +863,37 @@ void MainWindow::ShowBatchBox(const QString& message) {
   boxOpen_ = true;
   while (!pendingBoxes_.isEmpty()) showNote(pendingBoxes_.takeFirst());
   boxOpen_ = false;
+void MainWindow::ShowHelpTopic(const QString&) { NotAvailable(); }
+
+CEditorPrompts MainWindow::EditorPrompts() {
+  CEditorPrompts prompts;
+  prompts.showNote = [this](const QString& note) { showNote(note); };
+  prompts.askYesNo = [this](const QString& question) { return askYesNo(question); };
+  prompts.runDialog = [this](QDialog& dialog) { return runDialog(dialog); };
+  return prompts;
+}
+
+void MainWindow::EditLayout() { RunTagLayoutEditor(ReadSetting(env_.Store(), setting::kLastLayoutProfile)); }
+
+std::optional<int> MainWindow::RunTagLayoutEditor(int profileIndex) {
+  TagLayoutEditor editor(env_.RuleFilePath("tageinst.txt"), profileIndex, EditorPrompts(), this);
+  connect(&editor, &TagLayoutEditor::helpRequested, this, &MainWindow::ShowHelpTopic);
+  if (runDialog(editor) != QDialog::Accepted) return std::nullopt;
+  for (const std::string& warning : env_.ReloadLayoutTable()) output_->AppendText(warning);
+  return editor.SelectedIndex();
+}
+
+void MainWindow::EditOptimizationProfiles(const QString&) {
+  OptimizeDialog* parent = optimizeDialog_;
+  TagOptimizationEditor editor(env_.RuleFilePath("profile.txt"), parent->ProfileIndex(), EditorPrompts(), parent);
+  connect(&editor, &TagOptimizationEditor::profileAdded, parent, &OptimizeDialog::AddProfile);
+  connect(&editor, &TagOptimizationEditor::profileRemoved, parent, &OptimizeDialog::RemoveProfile);
+  connect(&editor, &TagOptimizationEditor::helpRequested, this, &MainWindow::ShowHelpTopic);
+  if (runDialog(editor) == QDialog::Accepted) {
+    parent->SelectProfile(editor.ShownIndex());
+  } else if (parent->ProfileIndex() < 0) {
+    parent->SelectProfile(0);
+  }
 }
 
 void MainWindow::FocusNextPane(bool forward) {

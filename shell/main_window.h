@@ -17,6 +17,7 @@
 #include <optional>
 
 #include "batch/batch_optimizer.h"
+#include "shell/editor_prompts.h"
 #include "shell/optimize_dialog.h"
 #include "shell/page_document.h"
 #include "shell/shell_environment.h"
@@ -84,6 +85,14 @@ class MainWindow : public QMainWindow {
   // Waits (processing events) until the run in hand has finished; for tests and closing.
   void WaitForRun();
 
+  // The layout editor "Tageigenschaften" on entry `profileIndex` of "vorlagen". After OK: the
+  // index chosen in it (for the code layout page's list), and the next run lays out by what was
+  // saved; after "Abbrechen": nothing.
+  std::optional<int> RunTagLayoutEditor(int profileIndex);
+  // "Bearbeiten..." of the "Optimieren" dialog: the profile editor, whose new and deleted
+  // profiles the dialog's list follows.
+  void EditOptimizationProfiles(const QString& profile);
+
   // Yes/No questions and notes go through these, so that tests can answer them.
   std::function<bool(const QString& question)> askYesNo;
   std::function<void(const QString& note)> showNote;
@@ -97,6 +106,12 @@ class MainWindow : public QMainWindow {
   // "Me&hrere optimieren..." and "&Verzeichnis optimieren...": the dialogs, then the run.
   void OptimizeFiles();
   void OptimizeDirectory();
+  // Runs the editors' small dialogs modally (tests fill them in instead).
+  std::function<int(QDialog& dialog)> runDialog;
+
+ public Q_SLOTS:
+  // The code layout page's "Einstellen...": the layout editor on the stored "Letztes profil".
+  void EditLayout();
 
  Q_SIGNALS:
   void runFinished();
@@ -127,6 +142,8 @@ class MainWindow : public QMainWindow {
   bool BatchStarted(RunStart start);
   void ShowProgress();
   void ShowBatchBox(const QString& message);
+  void ShowHelpTopic(const QString& topic);
+  CEditorPrompts EditorPrompts();
   void WriteSettingsAtClose();
   void FocusNextPane(bool forward);
 

@@ -175,6 +175,18 @@ QCheckBox* OptimizeDialog::Box(const char* objectName) const {
   return it == boxes_.end() ? nullptr : it->second;
 }
 
+int OptimizeDialog::ProfileIndex() const { return profiles_->currentIndex(); }
+
+void OptimizeDialog::AddProfile(const QString& name) { profiles_->addItem(name); }
+
+void OptimizeDialog::RemoveProfile(int index) {
+  const bool wasChosen = profiles_->currentIndex() == index;
+  profiles_->removeItem(index);
+  if (wasChosen) profiles_->setCurrentIndex(-1);
+}
+
+void OptimizeDialog::SelectProfile(int index) { profiles_->setCurrentIndex(index); }
+
 void OptimizeDialog::Prepare(std::optional<OptimizeRange> range, const OptimizeOptions& options) {
   for (const CSwitch& s : kSwitches) boxes_[s.name]->setChecked(options.*s.field);
   (options.spanAll ? spanAll_ : spanAuto_)->setChecked(true);

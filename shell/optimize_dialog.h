@@ -39,6 +39,14 @@ class OptimizeDialog : public QDialog {
 
   QCheckBox* Box(const char* objectName) const;
 
+  // The profile list, kept in step with the profile editor's: the index chosen, a profile
+  // added at the end, a profile removed (a removed choice leaves no choice, as the editor's
+  // caller expects), another choice.
+  int ProfileIndex() const;
+  void AddProfile(const QString& name);
+  void RemoveProfile(int index);
+  void SelectProfile(int index);
+
   // OK: takes the switches, loads the chosen profile's rules and stores the profile's index.
   void accept() override;
 

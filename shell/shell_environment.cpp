@@ -33,6 +33,19 @@ std::vector<std::string> CShellEnvironment::LoadAtCreation() {
   return std::move(setup.warnings);
 }
 
+std::vector<std::string> CShellEnvironment::ReloadLayoutTable() {
+  const std::string path = RuleFilePath("tageinst.txt");
+  CLayoutProfileRead read = ReadLayoutProfile(path, layoutProfile);
+  std::vector<std::string> warnings;
+  if (read.file == FileState::Unreadable) {
+    warnings.push_back(file_text::RuleFileUnreadable(path, read.readError));
+    return warnings;  // the table in hand stays: a passing read error must not lose the layout
+  }
+  if (read.file == FileState::Missing) warnings.emplace_back(file_text::kTagLayoutMissing);
+  layoutTable_ = std::make_shared<const CTagLayoutTable>(std::move(read.table));
+  return warnings;
+}
+
 void CShellEnvironment::WriteAtClose() {
   ISettingsStore& store = *store_;
   store.WriteInt(setting::kOptionsVector.section, setting::kOptionsVector.name,

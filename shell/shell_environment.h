@@ -36,6 +36,9 @@ class CShellEnvironment {
   // Reads the program-wide values and loads the layout profile "standard" through the core's
   // run set-up, as the command line does. Returns its warnings (lines ending in "\r\n").
   std::vector<std::string> LoadAtCreation();
+  // Loads `layoutProfile` from tageinst.txt again, so that the next run lays out by what the
+  // layout editor saved. Returns its warnings (lines ending in "\r\n").
+  std::vector<std::string> ReloadLayoutTable();
   // Writes the options vector, "Baumart", "HTML Umbrechen" and "Zeilenbreite".
   void WriteAtClose();
   // Replaces the layout table by the profile `section` of tageinst.txt. When the file or the
@@ -50,6 +53,7 @@ class CShellEnvironment {
   std::shared_ptr<const CTagRuleList> rules;  // the chosen profile's rules; used while options.useProfile
   CLayoutSettings layout;                     // mode, wrap, width and indentation unit read at creation
   bool showParseTree = false;                 // "Html Baum"
+  std::string layoutProfile = "standard";     // the section of tageinst.txt the layout table holds
 
  private:
   std::unique_ptr<ISettingsStore> ownedStore_;

@@ -311,5 +311,70 @@ inline constexpr const char* kAllFilesFilter = "Alle Dateien (*.*) (*)";
 inline constexpr const char* kProgressName = "Fortschritt";
 inline constexpr const char* kProgressFormat = "%1 von %2 Dateien: %3";
 inline constexpr const char* kRunNotStarted = "Der Optimierungsvorgang konnte nicht gestartet werden.";
+// The profile editors "Tageigenschaften" (TagLayoutEditor with "Markierte Tags bearbeiten",
+// "Tag hinzufügen", "Neues Profil") and "Erweiterte Tagoptimierungen" (TagOptimizationEditor
+// with CNameDlg).
+inline constexpr const char* kLayoutEditorTitle = "Tageigenschaften";
+inline constexpr const char* kProfileNameLabel = "Profilname:";
+inline constexpr const char* kColumnTag = "Tag";
+inline constexpr const char* kColumnEndTag = "Hat Endtag";
+inline constexpr const char* kColumnsExplained =
+    "Spalten:\n1: Umbruch vor dem Tag .._<.. [0,1]\n2: Umbrüche nach dem Tag ...>_... [0,1,2]\n3: Untertags "
+    "einschieben [0,1]\n4: Umbrüche vor Endtag .._</... [0,1,2]\n5: Umbrüche nach Endtag /..>_.. [0,1,2]";
+inline constexpr const char* kNewEllipsis = "&Neu...";
+inline constexpr const char* kDelete = "Löschen";
+inline constexpr const char* kEditEllipsis = "&Bearbeiten...";
+inline constexpr const char* kAddEllipsis = "&Hinzufügen...";
+inline constexpr const char* kAskSaveProfile = "Das aktuelle Profil wurde geändert. Wollen Sie die Änderungen speichern?";
+inline constexpr const char* kStandardNotDeletable =
+    "Dies ist ein Standardprofil. Sie können nur benutzerdefinierte Profile löschen.";
+inline constexpr const char* kAskDeleteProfile = "Soll dieses Profil endgültig gelöscht werden?";
+inline constexpr const char* kStandardNotEditable =
+    "Standardprofile können nicht verändert werden. Nur vom Benutzer erstellte Profile können bearbeitet werden.      "
+    "\nErstellen Sie ein neues Profil auf der Basis des aktuellen und bearbeiten Sie dieses.";
+inline constexpr const char* kStandardInUse =
+    "Sie benutzen eine Standardprofil. Sie können nur benutzerdefinierte Profile bearbeiten.";
+inline constexpr const char* kNothingToDelete = "Kein Element zum Löschen gewählt.";
+inline constexpr const char* kLayoutHelpTopic = "das_dialogfeld_tageigenschaften.htm";
+inline constexpr const char* kBreakBefore = "Umbruch vor dem Tag .._<.. [0,1]";
+inline constexpr const char* kBreaksAfter = "Umbrüche nach dem Tag ...>_... [0,1,2]";
+inline constexpr const char* kIndentSubtags = "Untertags einschieben [0,1]";
+inline constexpr const char* kBreaksBeforeEnd = "Umbrüche vor Endtag .._</... [0,1,2]";
+inline constexpr const char* kBreaksAfterEnd = "Umbrüche nach Endtag /..>_.. [0,1,2]";
+inline constexpr const char* kEndTagGroup = "Hat Endtag";
+inline constexpr const char* kEndTagNone = "Ohne";
+inline constexpr const char* kEndTagAlways = "Immer";
+inline constexpr const char* kEndTagPartly = "Teilweise";
+inline constexpr const char* kEditTagsTitle = "Markierte Tags bearbeiten";
+inline constexpr const char* kEmptyFieldsNote = "Leere Felder: Daten bleiben unverändert";
+inline constexpr const char* kEnter01 = "Bitte geben Sie 0 oder 1 ein oder lassen Sie das Feld leer.";
+inline constexpr const char* kEnter012 = "Bitte geben Sie 0, 1 oder 2 ein oder lassen Sie das Feld leer.";
+inline constexpr const char* kAddTagTitle = "Tag hinzufügen";
+inline constexpr const char* kTagName = "Tagname";
+inline constexpr const char* kEnterTagName = "Bitte geben Sie einen Namen für das Tag ein.";
+inline constexpr const char* kTagExists = "Dieses Element ist schon vorhanden. Bitte wählen Sie einen anderen Namen.";
+inline constexpr const char* kNewProfileTitle = "Neues Profil";
+inline constexpr const char* kName = "Name";
+inline constexpr const char* kEmptyProfile = "Leeres Profil erstellen";
+inline constexpr const char* kFromTemplate = "Profil als Vorlage verwenden";
+inline constexpr const char* kEnterProfileName = "Bitte geben Sie einen Namen für das neue Profil ein";
+inline constexpr const char* kNameExists = "Dieser Name ist bereits vorhanden. Bitte wählen Sie einen anderen Namen.";
+inline constexpr const char* kOptimizationEditorTitle = "Erweiterte Tagoptimierungen";
+inline constexpr const char* kGroupProfile = "Profil";
+inline constexpr const char* kGroupTagList = "Tagliste";
+inline constexpr const char* kNewShort = "Neu...";
+inline constexpr const char* kGroupTagProperties = "Eigenschaften gewähltes Tag";
+inline constexpr const char* kDeleteTag = "Tag löschen";
+inline constexpr const char* kGroupSubtags = "Untertags";
+inline constexpr const char* kSubtagsDelete = "löschen";
+inline constexpr const char* kSubtagsMove = "umhängen";
+inline constexpr const char* kDeleteAttributes = "Atribute löschen";
+inline constexpr const char* kAttrClass = "class";
+inline constexpr const char* kAttrStyle = "style";
+inline constexpr const char* kAttrRest = "Rest";
+inline constexpr const char* kReplaceBy = "Ersetzen durch";
+inline constexpr const char* kDeleteSubtags = "Untertags löschen";
+inline constexpr const char* kEnterName = "Bitte geben Sie einen Namen ein.";
+inline constexpr const char* kOptimizationHelpTopic = "das_dialogfeld_erweiterte_tagoptimierungen.htm";
 
 }  // namespace trimvale::shell::text
