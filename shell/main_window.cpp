@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QFile>
@@ -28,11 +29,14 @@
 #include "rules/file_io.h"
 #include "rules/settings_table.h"
 #include "shell/find_dialog.h"
+#include "shell/help.h"
 #include "shell/output_pane.h"
 #include "shell/parse_tree_window.h"
 #include "shell/preview_pane.h"
 #include "shell/source_editor.h"
+#include "shell/start_wizard.h"
 #include "shell/texts.h"
+#include "shell/tips_dialog.h"
 
 namespace trimvale::shell {
 
@@ -82,6 +86,29 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
                                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     return answer == QMessageBox::Yes ? 1 : answer == QMessageBox::No ? 0 : -1;
   };
+  execDialog = [](QDialog& dialog) { return dialog.exec(); };
+  chooseFileToOpen = [this] {
+    return QFileDialog::getOpenFileName(this, Plain(text::kOpen), QString(),
+                                        T(text::kHtmlFilter) + ";;" + T(text::kAllFilter));
+  };
+  showHelp = [this](const QString& topic) { ShowHelpTopic(this, topic); };
+  runWizardChoice = [this](int choice) {
+    switch (choice) {
+      case StartWizard::SeveralFiles:
+        OptimizeFiles();
+        break;
+      case StartWizard::Directory:
+        OptimizeDirectory();
+        break;
+      case StartWizard::Clipboard:
+        PasteAndOptimize();
+        break;
+      default:
+        OpenAndOptimize();
+        break;
+    }
+  };
+  showBatchSettings = [this] { NotAvailable(); };
 
   // The editor's own values, read before it is shown.
   wrapAtStart_ = ReadSetting(store, setting::kEditorWordWrap) != 0;
@@ -103,7 +130,7 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
   optimizeDialog_ = new OptimizeDialog(store, env_.RuleFilePath("profile.txt"), this);
   connect(optimizeDialog_, &OptimizeDialog::editProfilesRequested, this, &MainWindow::NotAvailable);
   connect(optimizeDialog_, &OptimizeDialog::settingsRequested, this, &MainWindow::NotAvailable);
-  connect(optimizeDialog_, &OptimizeDialog::helpRequested, this, &MainWindow::NotAvailable);
+  connect(optimizeDialog_, &OptimizeDialog::helpRequested, this, [this](const QString& topic) { showHelp(topic); });
 
   CreateActions();
   CreateMenusAndBars();
@@ -154,16 +181,7 @@ void MainWindow::CreateActions() {
   auto on = [this](void (MainWindow::*f)()) { return [this, f] { (this->*f)(); }; };
   const CDef defs[] = {
       {"fileNew", text::kNew, text::kNewTip, {QKeySequence(Qt::CTRL | Qt::Key_N)}, on(&MainWindow::NewDocument)},
-      {"fileOpen",
-       text::kOpen,
-       text::kOpenTip,
-       {QKeySequence(Qt::CTRL | Qt::Key_O)},
-       [this] {
-         if (!MaybeSave()) return;
-         const QString path = QFileDialog::getOpenFileName(this, Plain(text::kOpen), QString(),
-                                                           T(text::kHtmlFilter) + ";;" + T(text::kAllFilter));
-         if (!path.isEmpty()) OpenFile(path);
-       }},
+      {"fileOpen", text::kOpen, text::kOpenTip, {QKeySequence(Qt::CTRL | Qt::Key_O)}, [this] { OpenWithDialog(); }},
       {"fileSave", text::kSave, text::kSaveTip, {QKeySequence(Qt::CTRL | Qt::Key_S)}, [this] { Save(); }},
       {"fileSaveAs", text::kSaveAs, text::kSaveAsTip, {}, [this] { SaveAs(); }},
       {"filePrint", text::kPrint, text::kPrintTip, {QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { Print(false); }},
@@ -235,21 +253,14 @@ void MainWindow::CreateActions() {
       {"optimizeDirectory", text::kOptimizeDirectory, text::kOptimizeDirectoryTip, {}, on(&MainWindow::NotAvailable)},
       {"cancel", text::kCancel, text::kCancelTip, {}, on(&MainWindow::CancelRun)},
       {"settings", text::kSettings, text::kSettingsTip, {}, on(&MainWindow::NotAvailable)},
-      {"wizard", text::kWizard, text::kWizardTip, {}, on(&MainWindow::NotAvailable)},
-      {"helpTips", text::kTips, text::kTipsTip, {}, on(&MainWindow::NotAvailable)},
+      {"wizard", text::kWizard, text::kWizardTip, {}, on(&MainWindow::ShowWizard)},
+      {"helpTips", text::kTips, text::kTipsTip, {}, on(&MainWindow::ShowTips)},
       {"helpTopics",
        text::kHelpTopics,
        text::kHelpTopicsTip,
        {QKeySequence(Qt::Key_F1)},
-       on(&MainWindow::NotAvailable)},
-      {"about",
-       text::kAbout,
-       text::kAboutTip,
-       {},
-       [this] {
-         QMessageBox::about(this, Plain(text::kAbout),
-                            QStringLiteral("%1 %2").arg(T(text::kAppName), QStringLiteral(TRIMVALE_VERSION)));
-       }},
+       [this] { showHelp(QString::fromUtf8(topic::kIndex)); }},
+      {"about", text::kAbout, text::kAboutTip, {}, on(&MainWindow::ShowAbout)},
       {"contextHelp",
        text::kContextHelp,
        text::kContextHelp,
@@ -493,7 +504,7 @@ void MainWindow::Optimize() {
   const int end = cursor.selectionEnd();
   optimizeDialog_->Prepare(start == end ? OptimizeRange::Whole : OptimizeRange::Selection, env_.options);
   for (;;) {
-    if (optimizeDialog_->exec() != QDialog::Accepted) return;
+    if (execDialog(*optimizeDialog_) != QDialog::Accepted) return;
     if (optimizeDialog_->Range() == OptimizeRange::Selection && start == end) {
       showNote(T(text::kChooseRange));
       continue;
@@ -624,7 +635,7 @@ void MainWindow::OnTabChanged(int index) {
     QString original = document_.Path();
     if (!document_.HasPath()) {
       output_->AppendText(text::kNoOriginalPreview);
-      original = QString::fromStdString(env_.ProgramFolder()) + u'/' + T(text::kMissingOriginalPage);
+      original = QString::fromStdString(env_.ShippedFilePath(text::kMissingOriginalPage));
     }
     if (!temp.isEmpty()) preview_->ShowPages(original, temp);
   } else if (index == 0 && !sourceActive_) {
@@ -676,6 +687,63 @@ void MainWindow::Print(bool preview) {
   QPrintDialog dialog(printer_.get(), this);
   if (dialog.exec() == QDialog::Accepted) editor_->print(printer_.get());
 }
+
+bool MainWindow::OpenWithDialog() {
+  if (!MaybeSave()) return false;
+  const QString path = chooseFileToOpen();
+  return !path.isEmpty() && OpenFile(path);
+}
+
+void MainWindow::ShowAbout() {
+  QMessageBox::about(
+      this, Plain(text::kAbout),
+      T(text::kAboutText).arg(T(text::kAppName), QStringLiteral(TRIMVALE_VERSION), QStringLiteral(TRIMVALE_HOMEPAGE)));
+}
+
+void MainWindow::ShowStartupDialogs() {
+  {
+    // Made even when not shown: it moves on to the next tip for the next start.
+    TipsDialog tips(env_.Store(), QString::fromStdString(env_.ShippedFilePath("tips.txt")), showNote, this);
+    if (tips.ShowAtStartUp()) execDialog(tips);
+  }
+  if (ReadSetting(env_.Store(), setting::kWizardAtStart) != 0) ShowWizard();
+}
+
+void MainWindow::ShowTips() {
+  TipsDialog tips(env_.Store(), QString::fromStdString(env_.ShippedFilePath("tips.txt")), showNote, this);
+  execDialog(tips);
+}
+
+void MainWindow::ShowWizard() {
+  if (busy_ || !sourceActive_) return;
+  ISettingsStore& store = env_.Store();
+  if (ReadSetting(store, setting::kFirstStart) != 0) showBatchSettings();
+  StartWizard wizard(this);
+  wizard.Preset(ReadSetting(store, setting::kWizardChoice), ReadSetting(store, setting::kWizardAtStart) != 0);
+  if (execDialog(wizard) != QDialog::Accepted) return;
+  const int choice = wizard.SelectedChoice();
+  store.WriteInt(setting::kWizardAtStart.section, setting::kWizardAtStart.name, wizard.ShowAtStart() ? 1 : 0);
+  store.WriteInt(setting::kWizardChoice.section, setting::kWizardChoice.name, choice);
+  runWizardChoice(choice);
+}
+
+void MainWindow::OpenAndOptimize() {
+  if (busy_ || !sourceActive_) return;
+  // The optimization follows whether or not a page was opened: a cancelled file dialog still
+  // offers the page in the editor.
+  OpenWithDialog();
+  Optimize();
+}
+
+void MainWindow::PasteAndOptimize() {
+  if (busy_ || !sourceActive_) return;
+  editor_->insertPlainText(QGuiApplication::clipboard()->text());
+  Optimize();
+}
+
+// Multi-file and directory runs are built in their own windows; until then they say so.
+void MainWindow::OptimizeFiles() { NotAvailable(); }
+void MainWindow::OptimizeDirectory() { NotAvailable(); }
 
 void MainWindow::NotAvailable() { showNote(T(text::kNotAvailable)); }
 

@@ -22,6 +22,7 @@
 #include "shell/window_settings.h"
 
 class QAction;
+class QDialog;
 class QLabel;
 class QPrinter;
 class QMenu;
@@ -72,11 +73,37 @@ class MainWindow : public QMainWindow {
   // Waits (processing events) until the run in hand has finished; for tests and closing.
   void WaitForRun();
 
+  // After the window is shown at start: the tips when their box says so, then the start wizard
+  // when "Beim Start zeigen" is on.
+  void ShowStartupDialogs();
+  // "&Assistent für neue Sitzung...": at the first start the batch settings come first.
+  void ShowWizard();
+  void ShowTips();
+
   // Yes/No questions and notes go through these, so that tests can answer them.
   std::function<bool(const QString& question)> askYesNo;
   std::function<void(const QString& note)> showNote;
   // "Änderungen in ... speichern?": 1 yes, 0 no, -1 cancel.
   std::function<int(const QString& question)> askSaveChanges;
+  // Modal dialogs of the window (tips, wizard, "Optimieren") are run through this, so that
+  // tests can set their controls and answer them.
+  std::function<int(QDialog& dialog)> execDialog;
+  // The page to open; empty when the user cancelled.
+  std::function<QString()> chooseFileToOpen;
+  // Shows a help topic (a file name of shell/help.h).
+  std::function<void(const QString& topic)> showHelp;
+  // Acts on the wizard's choice (0 to 3) after "Weiter >".
+  std::function<void(int choice)> runWizardChoice;
+  // The settings sheet on its page "Mehrfachoptimierung", shown before the wizard until that
+  // page has been confirmed once ("Erststart").
+  std::function<void()> showBatchSettings;
+
+ public Q_SLOTS:
+  // The wizard's four choices.
+  void OpenAndOptimize();
+  void OptimizeFiles();
+  void OptimizeDirectory();
+  void PasteAndOptimize();
 
  Q_SIGNALS:
   void runFinished();
@@ -101,6 +128,8 @@ class MainWindow : public QMainWindow {
   void ChooseFont();
   void SetWordWrap(bool wrap);
   void Print(bool preview);
+  bool OpenWithDialog();  // false: nothing was opened
+  void ShowAbout();
   void NotAvailable();
   void WriteSettingsAtClose();
   void FocusNextPane(bool forward);
