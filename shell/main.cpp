@@ -3,6 +3,7 @@
 // line, the tips and the start wizard.
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
@@ -85,6 +86,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(text::kAppName));
   QApplication::setOrganizationName(QStringLiteral("Harbeck"));
+  // The installed desktop entry and icon: how desktops match the window to its menu entry.
+  QApplication::setDesktopFileName(QStringLiteral("trimvale"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("trimvale")));
 
   CShellEnvironment environment(line.options);
   if (!environment.LayoutFileExists()) {
