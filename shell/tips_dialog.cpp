@@ -1,8 +1,7 @@
 #include "shell/tips_dialog.h"
 
-#include <sys/stat.h>
-
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -11,6 +10,7 @@
 #include <climits>
 #include <ctime>
 
+#include "rules/file_io.h"
 #include "rules/settings_table.h"
 #include "shell/texts.h"
 
@@ -85,14 +85,13 @@ TipsDialog::TipsDialog(ISettingsStore& store, const QString& tipsPath, std::func
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
   atStartUp_->setChecked(ReadSetting(store_, setting::kTipStartUp) <= 0);
-  if (!file_.open(QIODevice::ReadOnly)) {
+  // Only a plain file of rule-file size: a FIFO would block the start, a device never end.
+  const QFileInfo info(tipsPath);
+  if (!info.isFile() || info.size() > static_cast<qint64>(kMaxRuleFileSize) || !file_.open(QIODevice::ReadOnly)) {
     ShowNoTips();
     return;
   }
-  struct stat info {};
-  const QString stamp = ::stat(QFile::encodeName(tipsPath).constData(), &info) == 0
-                            ? TimeStampText(static_cast<std::int64_t>(info.st_mtime))
-                            : QString();
+  const QString stamp = TimeStampText(info.lastModified().toSecsSinceEpoch());
   qint64 position = 0;
   if (stamp.toStdString() != ReadStringSetting(store_, setting::kTipTimeStamp)) {
     store_.WriteString(setting::kTipTimeStamp.section, setting::kTipTimeStamp.name, stamp.toStdString());
