@@ -1,7 +1,7 @@
 # Thin wrapper over CMake presets. `make demo` and `make test` work on a fresh machine as root.
 WERROR := $(if $(CI),ON,OFF)
 
-.PHONY: deps build test demo bench fuzz fidelity compare clean
+.PHONY: deps build test demo bench fuzz fidelity compare package clean
 
 deps:
 	@bash tools/setup.sh
@@ -18,6 +18,10 @@ test: deps
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz -j2 --target trimvale_fuzz_targets
 	@bash tools/fuzz.sh build/fuzz 30
+
+# The Debian package of the optimized build (build/release/trimvale_*.deb).
+package: build
+	cd build/release && cpack -G DEB
 
 demo: build
 	@bash tools/demo.sh build/release

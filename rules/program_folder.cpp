@@ -47,7 +47,7 @@ std::string UserDataFolder() {
 // so an interrupted first start never leaves a half-written rule file behind.
 void SeedFolder(const std::string& folder, const std::string& executablePath) {
   if (executablePath.empty()) return;
-  const std::string defaults = FolderOf(executablePath) + "/../share/trimvale";
+  const std::string defaults = InstalledDataFolder(executablePath);
   for (const char* name : kSeedFiles) {
     const std::string target = folder + "/" + name;
     std::error_code ec;
@@ -59,6 +59,10 @@ void SeedFolder(const std::string& folder, const std::string& executablePath) {
 }
 
 }  // namespace
+
+std::string InstalledDataFolder(const std::string& executablePath) {
+  return executablePath.empty() ? std::string() : FolderOf(executablePath) + "/../share/trimvale";
+}
 
 std::string UserHomeFolder() {
   if (const char* home = std::getenv("HOME"); home && *home) return home;

@@ -19,6 +19,11 @@ namespace trimvale {
 // tageinst.txt then tells the user.
 std::string ResolveProgramFolder(const std::string& explicitFolder, const std::string& executablePath);
 
+// Where an installation keeps the files it ships read-only (the default rule files, tips.txt,
+// vnm.htm, the help topics): <executable's folder>/../share/trimvale; empty when the executable
+// is not known.
+std::string InstalledDataFolder(const std::string& executablePath);
+
 // The running program's own file (from /proc/self/exe), or empty when it cannot be told.
 std::string ExecutablePath();
 

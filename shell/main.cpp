@@ -1,9 +1,11 @@
 // trimvale: the desktop program. Start-up: the program folder and its rule files, the settings
 // store, one document, the main window at its saved place; then the file named on the command
-// line.
+// line, the tips and the start wizard.
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
+#include <QTimer>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -20,6 +22,7 @@ struct CCommandLine {
   std::string file;
   bool version = false;
   bool help = false;
+  bool startDialogs = true;  // tips and wizard; off when another program starts this one
   std::string error;
 };
 
@@ -38,6 +41,8 @@ CCommandLine ParseCommandLine(int argc, char** argv) {
       line.version = true;
     } else if (arg == "--help" || arg == "-h") {
       line.help = true;
+    } else if (arg == "--no-start-dialogs") {
+      line.startDialogs = false;
     } else if (arg == "--rules-dir") {
       value(line.options.rulesDir);
     } else if (arg == "--settings") {
@@ -81,6 +86,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(text::kAppName));
   QApplication::setOrganizationName(QStringLiteral("Harbeck"));
+  // The installed desktop entry and icon: how desktops match the window to its menu entry.
+  QApplication::setDesktopFileName(QStringLiteral("trimvale"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("trimvale")));
 
   CShellEnvironment environment(line.options);
   if (!environment.LayoutFileExists()) {
@@ -90,6 +98,7 @@ int main(int argc, char** argv) {
   MainWindow window(environment);
   if (!line.file.empty() && !window.OpenFile(QString::fromLocal8Bit(line.file.c_str()))) return 1;
   window.ShowWithSavedPlacement();
-  // The tips dialog and the start wizard follow here once they exist.
+  // Once the window has painted: the tips, then the start wizard.
+  if (line.startDialogs) QTimer::singleShot(0, &window, [&window] { window.ShowStartupDialogs(); });
   return QApplication::exec();
 }

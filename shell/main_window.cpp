@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QFile>
@@ -35,6 +36,7 @@
 #include "shell/directory_chooser.h"
 #include "shell/file_list_dialog.h"
 #include "shell/find_dialog.h"
+#include "shell/help.h"
 #include "shell/output_pane.h"
 #include "shell/parse_tree_window.h"
 #include "shell/preview_pane.h"
@@ -42,7 +44,9 @@
 #include "shell/source_editor.h"
 #include "shell/tag_layout_editor.h"
 #include "shell/tag_optimization_editor.h"
+#include "shell/start_wizard.h"
 #include "shell/texts.h"
+#include "shell/tips_dialog.h"
 
 namespace trimvale::shell {
 
@@ -93,6 +97,28 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
     return answer == QMessageBox::Yes ? 1 : answer == QMessageBox::No ? 0 : -1;
   };
   execDialog = [](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
+  chooseFileToOpen = [this] {
+    return QFileDialog::getOpenFileName(this, Plain(text::kOpen), QString(),
+                                        T(text::kHtmlFilter) + ";;" + T(text::kAllFilter));
+  };
+  showHelp = [this](const QString& topic) { ShowHelpTopic(this, topic); };
+  runWizardChoice = [this](int choice) {
+    switch (choice) {
+      case StartWizard::SeveralFiles:
+        OptimizeFiles();
+        break;
+      case StartWizard::Directory:
+        OptimizeDirectory();
+        break;
+      case StartWizard::Clipboard:
+        PasteAndOptimize();
+        break;
+      default:
+        OpenAndOptimize();
+        break;
+    }
+  };
+  showBatchSettings = [this] { ShowSettings(SettingsSheet::kBatch); };
 
   // The editor's own values, read before it is shown.
   wrapAtStart_ = ReadSetting(store, setting::kEditorWordWrap) != 0;
@@ -121,7 +147,7 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
   runDialog = [](QDialog& dialog) { return dialog.exec(); };
   connect(optimizeDialog_, &OptimizeDialog::editProfilesRequested, this, &MainWindow::EditOptimizationProfiles,
           Qt::QueuedConnection);
-  connect(optimizeDialog_, &OptimizeDialog::helpRequested, this, &MainWindow::NotAvailable);
+  connect(optimizeDialog_, &OptimizeDialog::helpRequested, this, [this](const QString& topic) { showHelp(topic); });
 
   CreateActions();
   CreateMenusAndBars();
@@ -197,16 +223,7 @@ void MainWindow::CreateActions() {
   auto on = [this](void (MainWindow::*f)()) { return [this, f] { (this->*f)(); }; };
   const CDef defs[] = {
       {"fileNew", text::kNew, text::kNewTip, {QKeySequence(Qt::CTRL | Qt::Key_N)}, on(&MainWindow::NewDocument)},
-      {"fileOpen",
-       text::kOpen,
-       text::kOpenTip,
-       {QKeySequence(Qt::CTRL | Qt::Key_O)},
-       [this] {
-         if (!MaybeSave()) return;
-         const QString path = QFileDialog::getOpenFileName(this, Plain(text::kOpen), QString(),
-                                                           T(text::kHtmlFilter) + ";;" + T(text::kAllFilter));
-         if (!path.isEmpty()) OpenFile(path);
-       }},
+      {"fileOpen", text::kOpen, text::kOpenTip, {QKeySequence(Qt::CTRL | Qt::Key_O)}, [this] { OpenWithDialog(); }},
       {"fileSave", text::kSave, text::kSaveTip, {QKeySequence(Qt::CTRL | Qt::Key_S)}, [this] { Save(); }},
       {"fileSaveAs", text::kSaveAs, text::kSaveAsTip, {}, [this] { SaveAs(); }},
       {"filePrint", text::kPrint, text::kPrintTip, {QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { Print(false); }},
@@ -282,21 +299,14 @@ void MainWindow::CreateActions() {
        on(&MainWindow::OptimizeDirectory)},
       {"cancel", text::kCancel, text::kCancelTip, {}, on(&MainWindow::CancelRun)},
       {"settings", text::kSettings, text::kSettingsTip, {}, [this] { ShowSettings(); }},
-      {"wizard", text::kWizard, text::kWizardTip, {}, on(&MainWindow::NotAvailable)},
-      {"helpTips", text::kTips, text::kTipsTip, {}, on(&MainWindow::NotAvailable)},
+      {"wizard", text::kWizard, text::kWizardTip, {}, on(&MainWindow::ShowWizard)},
+      {"helpTips", text::kTips, text::kTipsTip, {}, on(&MainWindow::ShowTips)},
       {"helpTopics",
        text::kHelpTopics,
        text::kHelpTopicsTip,
        {QKeySequence(Qt::Key_F1)},
-       on(&MainWindow::NotAvailable)},
-      {"about",
-       text::kAbout,
-       text::kAboutTip,
-       {},
-       [this] {
-         QMessageBox::about(this, Plain(text::kAbout),
-                            QStringLiteral("%1 %2").arg(T(text::kAppName), QStringLiteral(TRIMVALE_VERSION)));
-       }},
+       [this] { showHelp(QString::fromUtf8(topic::kIndex)); }},
+      {"about", text::kAbout, text::kAboutTip, {}, on(&MainWindow::ShowAbout)},
       {"contextHelp",
        text::kContextHelp,
        text::kContextHelp,
@@ -548,7 +558,7 @@ void MainWindow::Optimize() {
   const int end = cursor.selectionEnd();
   optimizeDialog_->Prepare(start == end ? OptimizeRange::Whole : OptimizeRange::Selection, env_.options);
   for (;;) {
-    if (optimizeDialog_->exec() != QDialog::Accepted) return;
+    if (!execDialog(*optimizeDialog_)) return;
     if (optimizeDialog_->Range() == OptimizeRange::Selection && start == end) {
       showNote(T(text::kChooseRange));
       continue;
@@ -682,7 +692,7 @@ void MainWindow::OnTabChanged(int index) {
     QString original = document_.Path();
     if (!document_.HasPath()) {
       output_->AppendText(text::kNoOriginalPreview);
-      original = QString::fromStdString(env_.ProgramFolder()) + u'/' + T(text::kMissingOriginalPage);
+      original = QString::fromStdString(env_.ShippedFilePath(text::kMissingOriginalPage));
     }
     if (!temp.isEmpty()) preview_->ShowPages(original, temp);
   } else if (index == 0 && !sourceActive_) {
@@ -735,13 +745,66 @@ void MainWindow::Print(bool preview) {
   if (dialog.exec() == QDialog::Accepted) editor_->print(printer_.get());
 }
 
+bool MainWindow::OpenWithDialog() {
+  if (!MaybeSave()) return false;
+  const QString path = chooseFileToOpen();
+  return !path.isEmpty() && OpenFile(path);
+}
+
+void MainWindow::ShowAbout() {
+  QMessageBox::about(
+      this, Plain(text::kAbout),
+      T(text::kAboutText).arg(T(text::kAppName), QStringLiteral(TRIMVALE_VERSION), QStringLiteral(TRIMVALE_HOMEPAGE)));
+}
+
+void MainWindow::ShowStartupDialogs() {
+  {
+    // Made even when not shown: it moves on to the next tip for the next start.
+    TipsDialog tips(env_.Store(), QString::fromStdString(env_.ShippedFilePath("tips.txt")), showNote, this);
+    if (tips.ShowAtStartUp()) execDialog(tips);
+  }
+  if (ReadSetting(env_.Store(), setting::kWizardAtStart) != 0) ShowWizard();
+}
+
+void MainWindow::ShowTips() {
+  TipsDialog tips(env_.Store(), QString::fromStdString(env_.ShippedFilePath("tips.txt")), showNote, this);
+  execDialog(tips);
+}
+
+void MainWindow::ShowWizard() {
+  if (busy_ || !sourceActive_) return;
+  ISettingsStore& store = env_.Store();
+  if (ReadSetting(store, setting::kFirstStart) != 0) showBatchSettings();
+  StartWizard wizard(this);
+  wizard.Preset(ReadSetting(store, setting::kWizardChoice), ReadSetting(store, setting::kWizardAtStart) != 0);
+  if (!execDialog(wizard)) return;
+  const int choice = wizard.SelectedChoice();
+  store.WriteInt(setting::kWizardAtStart.section, setting::kWizardAtStart.name, wizard.ShowAtStart() ? 1 : 0);
+  store.WriteInt(setting::kWizardChoice.section, setting::kWizardChoice.name, choice);
+  runWizardChoice(choice);
+}
+
+void MainWindow::OpenAndOptimize() {
+  if (busy_ || !sourceActive_) return;
+  // The optimization follows whether or not a page was opened: a cancelled file dialog still
+  // offers the page in the editor.
+  OpenWithDialog();
+  Optimize();
+}
+
+void MainWindow::PasteAndOptimize() {
+  if (busy_ || !sourceActive_) return;
+  editor_->insertPlainText(QGuiApplication::clipboard()->text());
+  Optimize();
+}
+
 void MainWindow::NotAvailable() { showNote(T(text::kNotAvailable)); }
 
 void MainWindow::ShowSettings(int page) {
   SettingsSheet sheet(env_, *output_, page, this);
   sheet.services.showNote = [this](const QString& note) { showNote(note); };
   connect(&sheet, &SettingsSheet::editLayoutRequested, this, &MainWindow::EditLayout, Qt::QueuedConnection);
-  connect(&sheet, &SettingsSheet::helpRequested, this, &MainWindow::ShowHelpTopic);
+  connect(&sheet, &SettingsSheet::helpRequested, this, [this](const QString& topic) { showHelp(topic); });
   execDialog(sheet);
   output_->Flush();
 }
@@ -863,8 +926,6 @@ void MainWindow::ShowBatchBox(const QString& message) {
   boxOpen_ = true;
   while (!pendingBoxes_.isEmpty()) showNote(pendingBoxes_.takeFirst());
   boxOpen_ = false;
-void MainWindow::ShowHelpTopic(const QString&) { NotAvailable(); }
-
 CEditorPrompts MainWindow::EditorPrompts() {
   CEditorPrompts prompts;
   prompts.showNote = [this](const QString& note) { showNote(note); };
@@ -877,7 +938,7 @@ void MainWindow::EditLayout() { RunTagLayoutEditor(ReadSetting(env_.Store(), set
 
 std::optional<int> MainWindow::RunTagLayoutEditor(int profileIndex) {
   TagLayoutEditor editor(env_.RuleFilePath("tageinst.txt"), profileIndex, EditorPrompts(), this);
-  connect(&editor, &TagLayoutEditor::helpRequested, this, &MainWindow::ShowHelpTopic);
+  connect(&editor, &TagLayoutEditor::helpRequested, this, [this](const QString& topic) { showHelp(topic); });
   if (runDialog(editor) != QDialog::Accepted) return std::nullopt;
   for (const std::string& warning : env_.ReloadLayoutTable()) output_->AppendText(warning);
   return editor.SelectedIndex();
@@ -888,7 +949,7 @@ void MainWindow::EditOptimizationProfiles(const QString&) {
   TagOptimizationEditor editor(env_.RuleFilePath("profile.txt"), parent->ProfileIndex(), EditorPrompts(), parent);
   connect(&editor, &TagOptimizationEditor::profileAdded, parent, &OptimizeDialog::AddProfile);
   connect(&editor, &TagOptimizationEditor::profileRemoved, parent, &OptimizeDialog::RemoveProfile);
-  connect(&editor, &TagOptimizationEditor::helpRequested, this, &MainWindow::ShowHelpTopic);
+  connect(&editor, &TagOptimizationEditor::helpRequested, this, [this](const QString& topic) { showHelp(topic); });
   if (runDialog(editor) == QDialog::Accepted) {
     parent->SelectProfile(editor.ShownIndex());
   } else if (parent->ProfileIndex() < 0) {

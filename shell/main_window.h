@@ -92,6 +92,12 @@ class MainWindow : public QMainWindow {
   // "Bearbeiten..." of the "Optimieren" dialog: the profile editor, whose new and deleted
   // profiles the dialog's list follows.
   void EditOptimizationProfiles(const QString& profile);
+  // After the window is shown at start: the tips when their box says so, then the start wizard
+  // when "Beim Start zeigen" is on.
+  void ShowStartupDialogs();
+  // "&Assistent für neue Sitzung...": at the first start the batch settings come first.
+  void ShowWizard();
+  void ShowTips();
 
   // Yes/No questions and notes go through these, so that tests can answer them.
   std::function<bool(const QString& question)> askYesNo;
@@ -101,15 +107,25 @@ class MainWindow : public QMainWindow {
   // Shows a modal dialog of the window and tells whether it was accepted; tests drive the
   // dialog here instead of a nested event loop.
   std::function<bool(QDialog& dialog)> execDialog;
+  // Runs the editors' small dialogs modally (tests fill them in instead).
+  std::function<int(QDialog& dialog)> runDialog;
+  // The page to open; empty when the user cancelled.
+  std::function<QString()> chooseFileToOpen;
+  // Shows a help topic (a file name of shell/help.h).
+  std::function<void(const QString& topic)> showHelp;
+  // Acts on the wizard's choice (0 to 3) after "Weiter >".
+  std::function<void(int choice)> runWizardChoice;
+  // The settings sheet on its page "Mehrfachoptimierung", shown before the wizard until that
+  // page has been confirmed once ("Erststart").
+  std::function<void()> showBatchSettings;
 
  public Q_SLOTS:
   // "Me&hrere optimieren..." and "&Verzeichnis optimieren...": the dialogs, then the run.
   void OptimizeFiles();
   void OptimizeDirectory();
-  // Runs the editors' small dialogs modally (tests fill them in instead).
-  std::function<int(QDialog& dialog)> runDialog;
-
- public Q_SLOTS:
+  // The wizard's other two choices.
+  void OpenAndOptimize();
+  void PasteAndOptimize();
   // The code layout page's "Einstellen...": the layout editor on the stored "Letztes profil".
   void EditLayout();
 
@@ -136,13 +152,14 @@ class MainWindow : public QMainWindow {
   void ChooseFont();
   void SetWordWrap(bool wrap);
   void Print(bool preview);
+  bool OpenWithDialog();  // false: nothing was opened
+  void ShowAbout();
   void NotAvailable();
   bool AskBatchOptions();  // the "Optimieren" dialog without a range
   void PrepareBatchRun();
   bool BatchStarted(RunStart start);
   void ShowProgress();
   void ShowBatchBox(const QString& message);
-  void ShowHelpTopic(const QString& topic);
   CEditorPrompts EditorPrompts();
   void WriteSettingsAtClose();
   void FocusNextPane(bool forward);

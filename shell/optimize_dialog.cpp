@@ -144,6 +144,7 @@ OptimizeDialog::OptimizeDialog(ISettingsStore& store, std::string profileFile, Q
   help->setObjectName(QStringLiteral("help"));
   for (QPushButton* b : {ok, cancel, settings}) b->setAccessibleName(b->text());
   help->setAccessibleName(QStringLiteral("Hilfe"));
+  help->setShortcut(QKeySequence::HelpContents);
   auto* buttons = new QVBoxLayout;
   for (QPushButton* b : {ok, cancel, settings, help}) buttons->addWidget(b);
   buttons->addStretch();

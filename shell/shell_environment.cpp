@@ -18,6 +18,14 @@ CShellEnvironment::CShellEnvironment(const CShellStartOptions& options)
 CShellEnvironment::CShellEnvironment(ISettingsStore& store, std::string programFolder)
     : store_(&store), programFolder_(std::move(programFolder)) {}
 
+std::string CShellEnvironment::ShippedFilePath(const char* name) const {
+  const std::string own = RuleFilePath(name);
+  if (CSectionFile::FileExists(own)) return own;
+  const std::string installed = InstalledDataFolder(ExecutablePath());
+  if (!installed.empty() && CSectionFile::FileExists(installed + "/" + name)) return installed + "/" + name;
+  return own;
+}
+
 bool CShellEnvironment::LayoutFileExists() const { return CSectionFile::FileExists(RuleFilePath("tageinst.txt")); }
 
 std::vector<std::string> CShellEnvironment::LoadAtCreation() {

@@ -31,6 +31,10 @@ class CShellEnvironment {
   ISettingsStore& Store() { return *store_; }
   const std::string& ProgramFolder() const { return programFolder_; }
   std::string RuleFilePath(const char* name) const { return programFolder_ + "/" + name; }
+  // A file the program ships but never writes (tips.txt, vnm.htm): the program folder's own
+  // copy when it holds one, else the installation's. The installed folder is read-only, and a
+  // per-user program folder holds only the rule files it was seeded with.
+  std::string ShippedFilePath(const char* name) const;
 
   bool LayoutFileExists() const;
   // Reads the program-wide values and loads the layout profile "standard" through the core's

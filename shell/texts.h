@@ -17,6 +17,7 @@ inline constexpr const char* kUsage =
     "Optionen:\n"
     "  --rules-dir ORDNER   Programmordner mit tageinst.txt und profile.txt\n"
     "  --settings DATEI     Einstellungsdatei (sonst TRIMVALE_SETTINGS oder die Benutzerdatei)\n"
+    "  --no-start-dialogs   ohne Tipps und Assistent starten (für Aufrufe aus anderen Programmen)\n"
     "  --version            Version ausgeben\n"
     "  --help               diese Hilfe ausgeben\n";
 
@@ -376,5 +377,32 @@ inline constexpr const char* kReplaceBy = "Ersetzen durch";
 inline constexpr const char* kDeleteSubtags = "Untertags löschen";
 inline constexpr const char* kEnterName = "Bitte geben Sie einen Namen ein.";
 inline constexpr const char* kOptimizationHelpTopic = "das_dialogfeld_erweiterte_tagoptimierungen.htm";
+// Help, about box, "Tipps und Tricks" and the start wizard "Willkommen".
+inline constexpr const char* kHelpMissing =
+    "Die Hilfedatei %1 wurde nicht gefunden. Installieren Sie das Programm neu.";
+inline constexpr const char* kHelpWindowTitle = "Trimvale Hilfe";
+inline constexpr const char* kAboutText =
+    "<p><b>%1</b><br>Version %2</p>"
+    "<p>Macht aus dem HTML von Textverarbeitungen kleine, saubere Seiten, die gleich aussehen.</p>"
+    "<p><a href=\"%3\">%3</a></p>";
+inline constexpr const char* kTipsTitle = "Tipps und Tricks";
+inline constexpr const char* kTipsHeading = "Wußten Sie schon...";
+inline constexpr const char* kTipsAtStartUp = "&Tipps beim Starten anzeigen";
+inline constexpr const char* kTipsNext = "&Nächster Tipp";
+inline constexpr const char* kTipsClose = "&Schließen";
+inline constexpr const char* kTipsMissing = "Tips-Datei ist im vorgeschriebenen Verzeichnis nicht vorhanden";
+inline constexpr const char* kTipsReadProblem = "Probleme beim Lesen der Tips-Datei";
+inline constexpr const char* kWizardTitle = "Willkommen";
+inline constexpr const char* kWizardQuestion = "Was möchten Sie tun?";
+inline constexpr const char* kWizardOneFile =
+    "Eine einzelne Datei oder einen Bereich davon optimieren\n(mit Vorschaumöglichkeit, Speichern nach Vorschau)";
+inline constexpr const char* kWizardSeveralFiles =
+    "Mehrere Dateien auf einmal optimieren\n(Einzelauswahl, keine Vorschaumöglichkeit, direkt gespeichert)";
+inline constexpr const char* kWizardDirectory =
+    "Alle Dateien in einem bestimmten Verzeichnis optimieren\n(ohne Vorschaumöglichkeit, direkt gespeichert)";
+inline constexpr const char* kWizardClipboard =
+    "Code in der Zwischenablage optimieren\n(beschränkte Vorschaumöglichkeit)";
+inline constexpr const char* kWizardShowAtStart = "Diesen Bildschirm beim Start zeigen";
+inline constexpr const char* kWizardNext = "Weiter >";
 
 }  // namespace trimvale::shell::text

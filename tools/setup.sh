@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev      # the desktop program (widgets, print, test, web views)
   xvfb xauth                          # a virtual display for the web views in tests and the demo
   at-spi2-core dbus-daemon python3-pyatspi  # the accessibility bus, for the test that drives the window by name
+  desktop-file-utils                  # the package test checks the installed desktop entry
 )
 if [ "${TRIMVALE_WITH_FIDELITY:-0}" = 1 ]; then
   # Fonts with the metrics of the fonts word processors name (Times New Roman, Arial, Courier
