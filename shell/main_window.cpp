@@ -803,7 +803,7 @@ void MainWindow::NotAvailable() { showNote(T(text::kNotAvailable)); }
 void MainWindow::ShowSettings(int page) {
   SettingsSheet sheet(env_, *output_, page, this);
   sheet.services.showNote = [this](const QString& note) { showNote(note); };
-  connect(&sheet, &SettingsSheet::editLayoutRequested, this, &MainWindow::EditLayout, Qt::QueuedConnection);
+  sheet.services.editLayout = [this](int profileIndex) { return RunTagLayoutEditor(profileIndex); };
   connect(&sheet, &SettingsSheet::helpRequested, this, [this](const QString& topic) { showHelp(topic); });
   execDialog(sheet);
   output_->Flush();
@@ -933,8 +933,6 @@ CEditorPrompts MainWindow::EditorPrompts() {
   prompts.runDialog = [this](QDialog& dialog) { return runDialog(dialog); };
   return prompts;
 }
-
-void MainWindow::EditLayout() { RunTagLayoutEditor(ReadSetting(env_.Store(), setting::kLastLayoutProfile)); }
 
 std::optional<int> MainWindow::RunTagLayoutEditor(int profileIndex) {
   TagLayoutEditor editor(env_.RuleFilePath("tageinst.txt"), profileIndex, EditorPrompts(), this);

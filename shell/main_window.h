@@ -126,8 +126,6 @@ class MainWindow : public QMainWindow {
   // The wizard's other two choices.
   void OpenAndOptimize();
   void PasteAndOptimize();
-  // The code layout page's "Einstellen...": the layout editor on the stored "Letztes profil".
-  void EditLayout();
 
  Q_SIGNALS:
   void runFinished();

@@ -84,7 +84,6 @@ SettingsSheet::SettingsSheet(CShellEnvironment& environment, IOutputSink& output
   titles_ = Named(new QListWidget(this), "pages", T(text::kPagesName));
   stack_ = new QStackedWidget(this);
   auto* codeLayout = new CodeLayoutPage(env_, services, output, this);
-  connect(codeLayout, &CodeLayoutPage::editLayoutRequested, this, &SettingsSheet::editLayoutRequested);
   pages_[kCodeLayout] = codeLayout;
   pages_[kBatch] = new BatchPage(env_.Store(), services, this);
   pages_[kErrors] = new ErrorHandlingPage(env_.Store(), this);
@@ -244,7 +243,8 @@ CodeLayoutPage::CodeLayoutPage(CShellEnvironment& environment, CSheetServices& s
   connect(width_, &QLineEdit::textEdited, this, &SettingsPage::changed);
   connect(spaces_, &QLineEdit::textEdited, this, &SettingsPage::changed);
   connect(profiles_, &QComboBox::activated, this, &SettingsPage::changed);
-  connect(editButton_, &QPushButton::clicked, this, &CodeLayoutPage::editLayoutRequested);
+  // Queued: the button returns before the editor starts its own event loop.
+  connect(editButton_, &QPushButton::clicked, this, &CodeLayoutPage::EditLayout, Qt::QueuedConnection);
 }
 
 void CodeLayoutPage::Load() {
@@ -257,12 +257,30 @@ void CodeLayoutPage::Load() {
   if (QAbstractButton* button = indentKinds_->button(kind)) button->setChecked(true);
   spaces_->setText(QString::number(ReadSetting(store, setting::kIndentSpaces)));
 
-  CSectionFile file(env_.RuleFilePath("tageinst.txt"));
-  file.ReadSection(kLayoutTemplates, [this](std::int32_t, const std::string& name, const std::string&,
-                                            const std::string&) { profiles_->addItem(QString::fromStdString(name)); });
+  FillProfiles();
   initialProfile_ = ReadSetting(store, setting::kLastLayoutProfile);
   profiles_->setCurrentIndex(initialProfile_ >= 0 && initialProfile_ < profiles_->count() ? initialProfile_ : -1);
   UpdateEnabling();
+}
+
+void CodeLayoutPage::FillProfiles() {
+  profiles_->clear();
+  CSectionFile file(env_.RuleFilePath("tageinst.txt"));
+  file.ReadSection(kLayoutTemplates, [this](std::int32_t, const std::string& name, const std::string&,
+                                            const std::string&) { profiles_->addItem(QString::fromStdString(name)); });
+}
+
+void CodeLayoutPage::EditLayout() {
+  if (!services_.editLayout) return;
+  const std::optional<int> chosen = services_.editLayout(profiles_->currentIndex());
+  if (!chosen) return;
+  // The editor may have added or deleted profiles: the list follows the file, on the editor's choice.
+  FillProfiles();
+  profiles_->setCurrentIndex(*chosen >= 0 && *chosen < profiles_->count() ? *chosen : -1);
+  // Taken as a new choice on OK or "Übernehmen", even where the index stayed the same: the
+  // profile behind it may have been rewritten.
+  initialProfile_ = -1;
+  Q_EMIT changed();
 }
 
 void CodeLayoutPage::UpdateEnabling() {

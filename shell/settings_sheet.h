@@ -34,6 +34,9 @@ struct CSheetServices {
   std::function<void(const QString& message)> showNote;
   // The folder chooser without run options, preset with `preset`; nullopt when cancelled.
   std::function<std::optional<QString>(const QString& preset)> chooseFolder;
+  // "Einstellen...": the layout editor on entry `profileIndex` of "vorlagen"; after OK the entry
+  // chosen there, after "Abbrechen" nullopt.
+  std::function<std::optional<int>(int profileIndex)> editLayout;
 };
 
 class SettingsPage : public QWidget {
@@ -89,7 +92,6 @@ class SettingsSheet : public QDialog {
   CSheetServices services;
 
  Q_SIGNALS:
-  void editLayoutRequested();
   void helpRequested(const QString& topic);
 
  private:
@@ -115,11 +117,10 @@ class CodeLayoutPage : public SettingsPage {
   bool Apply() override;
   QComboBox* Profiles() const { return profiles_; }
 
- Q_SIGNALS:
-  void editLayoutRequested();
-
  private:
   void UpdateEnabling();
+  void FillProfiles();
+  void EditLayout();
 
   CShellEnvironment& env_;
   CSheetServices& services_;
