@@ -504,7 +504,8 @@ class SettingsTest : public QObject {
     QCOMPARE(ReadStringSetting(f.store, setting::kLastFileFolder), f.Path("b").toStdString());
   }
 
-  // Refused settings come as a box from the window, and no run starts.
+  // Refused settings come as a box from the window, and no run starts; so does a page the worker
+  // cannot open, while the run goes on.
   void RefusedSettingsShowBox() {
     CWindowFixture f;
     f.store.WriteInt(setting::kBackupMode.section, setting::kBackupMode.name, 2);
@@ -513,6 +514,14 @@ class SettingsTest : public QObject {
     QCOMPARE(f.notes, QStringList{QStringLiteral("Bitte wählen Sie einen gültigen Namen für den Ordner für die "
                                                  "Sicherungskopie")});
     QVERIFY(!f.window->Busy() && f.window->Action("optimizeFiles")->isEnabled());
+    // A page that cannot be read: the worker's box reaches the window thread once per page.
+    f.notes.clear();
+    f.store.WriteInt(setting::kBackupMode.section, setting::kBackupMode.name, 0);
+    QVERIFY(f.window->StartFileListRun({f.Path("a/fehlt.htm"), f.Path("a/seite0000.htm")}));
+    f.window->WaitForRun();
+    QTRY_COMPARE(f.notes, QStringList{QStringLiteral("Kann Datei nicht öffnen.")});
+    QVERIFY(f.Output().contains(QStringLiteral("Kann Datei nicht öffnen.\n")));
+    QVERIFY(f.Output().contains(QStringLiteral("Anzahl optimierter Dateien: 1\n")));
   }
 
   // A directory of 2,000 pages keeps the window's event loop turning (no gap of 0.5 s) and
