@@ -323,7 +323,6 @@ inline constexpr const char* kColumnsExplained =
     "Spalten:\n1: Umbruch vor dem Tag .._<.. [0,1]\n2: Umbrüche nach dem Tag ...>_... [0,1,2]\n3: Untertags "
     "einschieben [0,1]\n4: Umbrüche vor Endtag .._</... [0,1,2]\n5: Umbrüche nach Endtag /..>_.. [0,1,2]";
 inline constexpr const char* kNewEllipsis = "&Neu...";
-inline constexpr const char* kDelete = "Löschen";
 inline constexpr const char* kEditEllipsis = "&Bearbeiten...";
 inline constexpr const char* kAddEllipsis = "&Hinzufügen...";
 inline constexpr const char* kAskSaveProfile = "Das aktuelle Profil wurde geändert. Wollen Sie die Änderungen speichern?";
@@ -335,7 +334,6 @@ inline constexpr const char* kStandardNotEditable =
     "\nErstellen Sie ein neues Profil auf der Basis des aktuellen und bearbeiten Sie dieses.";
 inline constexpr const char* kStandardInUse =
     "Sie benutzen eine Standardprofil. Sie können nur benutzerdefinierte Profile bearbeiten.";
-inline constexpr const char* kNothingToDelete = "Kein Element zum Löschen gewählt.";
 inline constexpr const char* kLayoutHelpTopic = "das_dialogfeld_tageigenschaften.htm";
 inline constexpr const char* kBreakBefore = "Umbruch vor dem Tag .._<.. [0,1]";
 inline constexpr const char* kBreaksAfter = "Umbrüche nach dem Tag ...>_... [0,1,2]";
