@@ -1,5 +1,6 @@
 #include "rules/ini_text.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "rules/text_util.h"
@@ -185,6 +186,85 @@ bool CIniText::Set(std::string_view section, std::string_view key, std::string_v
     add += eol;
     Splice(after.next, after.next, add);
   }
+  return true;
+}
+
+bool CIniText::Update(std::string_view section, const std::vector<std::pair<std::string, std::string>>& entries,
+                      const std::vector<std::string>& remove) {
+  if (!IsValidSectionName(section)) return false;
+  for (const auto& [key, value] : entries) {
+    if (!IsValidKey(key) || !IsValidValue(value)) return false;
+  }
+  std::size_t first = 0;
+  // A missing section is made by the first entry, as Set makes it.
+  if (!FindSection(section) && !entries.empty()) Set(section, entries[first].first, entries[first].second), ++first;
+  const CSection* s = FindSection(section);
+  if (!s) return true;
+
+  // Where the text changes: [begin, end) becomes `with`; sorted by position, never overlapping.
+  struct CChange {
+    std::size_t begin, end;
+    std::string with;
+  };
+  std::unordered_map<std::string, std::size_t> wanted;  // lower-cased key -> index in entries
+  for (std::size_t i = entries.size(); i-- > first;) wanted[ToLowerAscii(entries[i].first)] = i;
+  std::unordered_map<std::string, bool> dropped;
+  for (const std::string& key : remove) dropped[ToLowerAscii(key)] = true;
+  std::vector<bool> placed(entries.size(), false);
+  std::vector<CChange> changes;
+  for (std::size_t index : s->entryLines) {
+    const CLine& line = lines_[index];
+    const std::string key = ToLowerAscii(Name(line));
+    if (dropped.count(key)) {
+      changes.push_back({line.begin, line.next, {}});
+      continue;
+    }
+    const auto it = wanted.find(key);
+    if (it == wanted.end() || placed[it->second] || s->firstEntry.at(key) != index) continue;
+    placed[it->second] = true;
+    std::string replaced(Name(line));
+    replaced += '=';
+    replaced += entries[it->second].second;
+    changes.push_back({line.begin, line.contentEnd, std::move(replaced)});
+  }
+  // The entries the section lacks go after its last entry, in their order. A text without a
+  // final line end keeps none.
+  const std::string_view eol = LineEnd();
+  const CLine& after = lines_[s->entryLines.empty() ? s->headerLine : s->entryLines.back()];
+  const bool cutOff = after.next == text_.size() && (text_.empty() || text_.back() != '\n');
+  const bool afterDropped = !s->entryLines.empty() && dropped.count(ToLowerAscii(Name(after))) > 0;
+  std::vector<std::string> lines;
+  for (std::size_t i = first; i < entries.size(); ++i) {
+    if (placed[i] || wanted.at(ToLowerAscii(entries[i].first)) != i) continue;
+    lines.push_back(entries[i].first + "=" + entries[i].second);
+  }
+  if (!lines.empty()) {
+    std::string added;
+    std::size_t at = after.next;
+    for (const std::string& line : lines) {
+      if (cutOff && !afterDropped) added += eol;
+      added += line;
+      if (!cutOff) added += eol;
+      if (cutOff && afterDropped && &line != &lines.back()) added += eol;
+    }
+    // Without a final line end the new lines go behind the last line's content, or, when that
+    // line is removed, in its place.
+    if (cutOff) at = afterDropped ? after.begin : after.contentEnd;
+    const auto where = std::find_if(changes.begin(), changes.end(), [&](const CChange& c) { return c.begin >= at; });
+    changes.insert(where, CChange{at, at, std::move(added)});
+  }
+  if (changes.empty()) return true;
+  std::string out;
+  out.reserve(text_.size());
+  std::size_t pos = 0;
+  for (const CChange& c : changes) {
+    out.append(text_, pos, c.begin - pos);
+    out += c.with;
+    pos = std::max(pos, c.end);
+  }
+  out.append(text_, pos, std::string::npos);
+  text_ = std::move(out);
+  Parse();
   return true;
 }
 

@@ -45,6 +45,12 @@ class CIniText {
   // section to the end of the text. False, with nothing changed, when a name or the value could
   // not be read back as written (see the IsValid... functions).
   bool Set(std::string_view section, std::string_view key, std::string_view value);
+  // As Set for each (key, value) of `entries` in turn, then Remove for each key of `remove`, in
+  // one pass over the text: saving a profile of many entries parses the text once, not once per
+  // entry. The keys of `remove` must not be keys of `entries`. False, with nothing changed, when
+  // a name or value is not valid; else true.
+  bool Update(std::string_view section, const std::vector<std::pair<std::string, std::string>>& entries,
+              const std::vector<std::string>& remove);
   // Removes every entry `key` of `section`. True when something was removed.
   bool Remove(std::string_view section, std::string_view key);
   // Removes every section named `section` with all its lines. True when something was removed.

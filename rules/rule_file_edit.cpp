@@ -29,13 +29,18 @@ std::string JoinFields(std::string_view a, std::string_view b, std::string_view 
 // The callers have checked every field.
 std::string WriteNumbered(CSectionFile& file, std::string_view section, const std::vector<std::string>& values,
                           int staleCount) {
+  std::vector<std::pair<std::string, std::string>> entries;
+  entries.reserve(values.size());
+  for (const std::string& value : values) entries.emplace_back(std::to_string(entries.size()), value);
+  std::vector<std::string> stale;
+  for (int i = 0; i < staleCount; ++i) stale.push_back(std::to_string(values.size() + static_cast<std::size_t>(i)));
+  bool refused = false;
   const bool ok = file.Edit([&](CIniText& text) {
-    bool changed = false;
-    std::size_t key = 0;
-    for (const std::string& value : values) changed = text.Set(section, std::to_string(key++), value) || changed;
-    for (int i = 0; i < staleCount; ++i) changed = text.Remove(section, std::to_string(key++)) || changed;
-    return changed;
+    const std::string before = text.Text();
+    refused = !text.Update(section, entries, stale);
+    return text.Text() != before;
   });
+  if (refused) return std::string(file_text::kNameForbiddenCharacters);
   return ok ? std::string() : Failure(file);
 }
 
@@ -158,8 +163,10 @@ std::string DeleteProfileFromList(CSectionFile& file, std::string_view listSecti
     // its own order afterwards whatever it held before.
     std::vector<std::string> oldKeys;
     for (const CIniText::CEntry& entry : text.Entries(listSection)) oldKeys.emplace_back(entry.key);
-    for (const std::string& key : oldKeys) text.Remove(listSection, key);
-    for (std::size_t i = 0; i < list.size(); ++i) text.Set(listSection, std::to_string(i + 1), list[i].value);
+    std::vector<std::pair<std::string, std::string>> renumbered;
+    for (std::size_t i = 0; i < list.size(); ++i) renumbered.emplace_back(std::to_string(i + 1), list[i].value);
+    text.Update(listSection, {}, oldKeys);
+    text.Update(listSection, renumbered, {});
     return true;
   });
   if (!refusal.empty()) return refusal;

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <functional>
 
+#include "rules/ini_text.h"
 #include "rules/rule_texts.h"
 #include "tests/test_util.h"
 
@@ -40,6 +41,14 @@ TEST(RuleFileEdit, ChangesLeaveExactlyTheExpectedFile) {
        "[standard]\n0=p\\#2\\#10000101\n"
        "[Mein]\n0=a\\#1\\#00000000\n1=c\\#2\\#11111111\n2=d\\#1\\#00000000\n"
        "[Zweit]\n0=x\\#0\\#\"\\#\"\n"},
+      {"save two tags of a profile that had one: the second is added after the first",
+       [](CSectionFile& f) {
+         return WriteLayoutProfile(f, "Zweit", {{"x", "0", "00000000"}, {"y", "1", "11111111"}}, 0);
+       },
+       "[vorlagen]\n1=standard\n2=Eine Zeile\n3=Baum\n4=Mein\n5=Zweit\n"
+       "[standard]\n0=p\\#2\\#10000101\n"
+       "[Mein]\n0=a\\#1\\#00000000\n1=b\\#1\\#00000000\n2=c\\#1\\#00000000\n3=d\\#1\\#00000000\n"
+       "[Zweit]\n0=x\\#0\\#00000000\n1=y\\#1\\#11111111\n"},
       {"new profile from a template: the list gets key 6, the copy the template's text unchanged",
        [](CSectionFile& f) { return AddProfileToList(f, kLayoutProfileList, "Kopie", "Zweit"); },
        "[vorlagen]\n1=standard\n2=Eine Zeile\n3=Baum\n4=Mein\n5=Zweit\n6=Kopie\n"
@@ -97,6 +106,39 @@ TEST(RuleFileEdit, RefusesNamesThatWouldBreakTheFile) {
     EXPECT_EQ(ReadFile(dir / "tageinst.txt"), kLayouts) << row.name;
   }
   EXPECT_EQ(CheckTagName("!--[if"), "");
+}
+
+// The one-pass update at the edges of a text without a final line end: it keeps none.
+TEST(RuleFileEdit, UpdateKeepsAMissingFinalLineEnd) {
+  using Entries = std::vector<std::pair<std::string, std::string>>;
+  struct Row {
+    const char* before;
+    Entries set;
+    std::vector<std::string> remove;
+    const char* after;
+  } rows[] = {
+      {"[a]\r\n0=x\r\n1=y", {{"0", "x2"}}, {"1"}, "[a]\r\n0=x2\r\n"},
+      {"[a]\r\n0=x", {{"0", "x"}, {"1", "y"}}, {}, "[a]\r\n0=x\r\n1=y"},
+      {"[a]\r\n0=x\r\n5=z", {{"0", "x"}, {"1", "y"}, {"2", "w"}}, {"5"}, "[a]\r\n0=x\r\n1=y\r\n2=w"},
+      {"[a]", {{"0", "x"}}, {}, "[a]\r\n0=x"},
+  };
+  for (const Row& row : rows) {
+    CIniText text{std::string(row.before)};
+    EXPECT_TRUE(text.Update("a", row.set, row.remove)) << row.before;
+    EXPECT_EQ(text.Text(), row.after) << row.before;
+  }
+}
+
+// Saving a profile parses and writes the file once, however many entries it has.
+TEST(RuleFileEdit, LargeProfileSavesInOnePass) {
+  CTempDir dir;
+  CSectionFile file((dir / "profile.txt").string());
+  const CTagRuleList rules(100000, CTagRule{"font", true, true, false, false, false, false, "", false});
+  ASSERT_EQ(WriteProfileRules(file, "Gross", rules, 0), "");
+  ASSERT_EQ(WriteProfileRules(file, "Gross", CTagRuleList(rules.begin(), rules.end() - 2), 2), "");
+  ASSERT_TRUE(file.ReadKeys("Gross"));
+  EXPECT_EQ(file.Keys().size(), rules.size() - 2);
+  EXPECT_EQ(file.Keys().back(), static_cast<std::int32_t>(rules.size() - 3));
 }
 
 // A write that fails (here: the file-size limit, as a full disk would) is reported with the
