@@ -80,6 +80,14 @@ std::string CheckTagName(std::string_view name) {
   return {};
 }
 
+std::string CheckNewTagName(std::string_view name) {
+  if (std::string problem = CheckTagName(name); !problem.empty()) return problem;
+  if (Contains(name, "=") || Contains(name, "[") || Contains(name, "]")) {
+    return std::string(file_text::kNameForbiddenCharacters);
+  }
+  return {};
+}
+
 std::vector<std::string> ListProfileNames(CSectionFile& file, std::string_view listSection) {
   std::vector<std::string> names;
   file.ReadSection(listSection, [&](std::int32_t, const std::string& name, const std::string&, const std::string&) {

@@ -26,8 +26,12 @@ inline constexpr int kStandardLayoutProfiles = 3;
 // (each would break the list entry or the section line apart), no blank at either end (it would
 // not be read back), and not the list section's own name. Empty when it can, else the reason.
 std::string CheckProfileName(std::string_view name, std::string_view listSection);
-// The same for a tag name, which becomes the first field of an entry.
+// The same for a tag name, which becomes the first field of an entry. Names the shipped files
+// already hold (`![if`, `!--[if`) pass, so that their profiles can still be saved.
 std::string CheckTagName(std::string_view name);
+// A tag name the user types in: also no '=', '[' or ']', which would let the entry be taken for
+// a key or a section line by another reader of the file.
+std::string CheckNewTagName(std::string_view name);
 
 // The profile names of a list section, in file order.
 std::vector<std::string> ListProfileNames(CSectionFile& file, std::string_view listSection);

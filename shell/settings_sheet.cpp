@@ -272,10 +272,15 @@ void CodeLayoutPage::FillProfiles() {
 
 void CodeLayoutPage::EditLayout() {
   if (!services_.editLayout) return;
+  const QString shown = profiles_->currentText();
   const std::optional<int> chosen = services_.editLayout(profiles_->currentIndex());
-  if (!chosen) return;
-  // The editor may have added or deleted profiles: the list follows the file, on the editor's choice.
+  // Profiles made or deleted in the editor are in the file at once, even when it was cancelled:
+  // the list follows the file.
   FillProfiles();
+  if (!chosen) {
+    profiles_->setCurrentIndex(profiles_->findText(shown));
+    return;
+  }
   profiles_->setCurrentIndex(*chosen >= 0 && *chosen < profiles_->count() ? *chosen : -1);
   // Taken as a new choice on OK or "Übernehmen", even where the index stayed the same: the
   // profile behind it may have been rewritten.

@@ -180,7 +180,7 @@ std::string AddTagDialog::Layout() const {
 void AddTagDialog::accept() {
   const QString name = Name();
   const QString problem =
-      name.isEmpty() ? T(text::kEnterTagName) : QString::fromStdString(CheckTagName(name.toStdString()));
+      name.isEmpty() ? T(text::kEnterTagName) : QString::fromStdString(CheckNewTagName(name.toStdString()));
   if (!problem.isEmpty()) {
     prompts_.showNote(problem);
     name_->setFocus();

@@ -282,7 +282,7 @@ void TagOptimizationEditor::NewTag() {
   QString entered;
   for (;;) {
     CNameDlg dialog(false, prompts_, this);
-    dialog.check = [](const QString& name) { return Q(CheckTagName(name.toStdString())); };
+    dialog.check = [](const QString& name) { return Q(CheckNewTagName(name.toStdString())); };
     dialog.Edit()->setText(entered);
     if (prompts_.runDialog(dialog) != QDialog::Accepted) return;
     entered = dialog.Name();

@@ -106,6 +106,7 @@ TEST(RuleFileEdit, RefusesNamesThatWouldBreakTheFile) {
     EXPECT_EQ(ReadFile(dir / "tageinst.txt"), kLayouts) << row.name;
   }
   EXPECT_EQ(CheckTagName("!--[if"), "");
+  for (const char* typed : {"a=b", "![if", "x]"}) EXPECT_FALSE(CheckNewTagName(typed).empty()) << typed;
 }
 
 // The one-pass update at the edges of a text without a final line end: it keeps none.
