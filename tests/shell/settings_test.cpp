@@ -20,6 +20,8 @@
 #include "batch/batch_settings.h"
 #include "batch/exclusion_list.h"
 #include "rules/file_io.h"
+#include "rules/rule_file_edit.h"
+#include "rules/section_file.h"
 #include "rules/settings_table.h"
 #include "shell/batch_pages.h"
 #include "shell/directory_chooser.h"
@@ -363,6 +365,31 @@ class SettingsTest : public QObject {
     QVERIFY(f.Get<QRadioButton>("modeOneLine")->isChecked());
     QCOMPARE(f.Get<QComboBox>("layoutProfile")->currentIndex(), 1);
     QCOMPARE(f.Get<QLineEdit>("lineWidth")->text(), width);
+  }
+
+  // "Einstellen..." opens the layout editor on the profile chosen in the list; a profile made
+  // there shows in the list afterwards, selected after OK, and the old choice stays after
+  // "Abbrechen".
+  void EditLayoutFollowsTheEditor() {
+    for (const bool ok : {true, false}) {
+      CSheetFixture f;
+      SettingsSheet& sheet = f.Open(SettingsSheet::kCodeLayout);
+      f.Get<QRadioButton>("modeCustom")->click();
+      auto* list = f.Get<QComboBox>("layoutProfile");
+      list->setCurrentIndex(2);
+      const int before = list->count();
+      int openedOn = -1;
+      sheet.services.editLayout = [&](int index) -> std::optional<int> {
+        openedOn = index;
+        CSectionFile file(f.Path("tageinst.txt").toStdString());
+        if (!AddProfileToList(file, kLayoutProfileList, "Eigenes", "standard").empty()) return std::nullopt;
+        return ok ? std::optional<int>(before) : std::nullopt;
+      };
+      f.Get<QPushButton>("editLayout")->click();
+      QTRY_COMPARE(openedOn, 2);  // the button hands over queued
+      QCOMPARE(list->count(), before + 1);
+      QCOMPARE(list->currentText(), ok ? QStringLiteral("Eigenes") : QStringLiteral("Komplett nach Baum"));
+    }
   }
 
   // "Programmoptionen": defaults shown, both values written, the tree option at once; a store
