@@ -926,6 +926,8 @@ void MainWindow::ShowBatchBox(const QString& message) {
   boxOpen_ = true;
   while (!pendingBoxes_.isEmpty()) showNote(pendingBoxes_.takeFirst());
   boxOpen_ = false;
+}
+
 CEditorPrompts MainWindow::EditorPrompts() {
   CEditorPrompts prompts;
   prompts.showNote = [this](const QString& note) { showNote(note); };
