@@ -20,6 +20,9 @@ constexpr std::string_view kDocumentOptimized = "Datei optimiert, setze Dokument
 constexpr std::string_view kCharsKeptNoteStart =
     "Hinweis: Sonderzeichen werden nicht umgewandelt, da die Seite den Zeichensatz ";
 constexpr std::string_view kCharsKeptNoteEnd = " verwendet.\r\n";
+constexpr std::string_view kMisdeclaredNoteStart =
+    "Hinweis: Die Seite ist als UTF-8 gespeichert, erklärt aber den Zeichensatz ";
+constexpr std::string_view kMisdeclaredNoteEnd = ". Sonderzeichen werden nicht umgewandelt.\r\n";
 
 // ---------------------------------------------------------------------------------------------
 // Node tests shared by the passes.
@@ -38,6 +41,12 @@ bool HasOnlyBlankText(const CHtmlNode& node) {
   if (node.children.size() != 1) return false;
   const CHtmlNode& child = *node.children.front();
   return child.kind == TagKind::Text && IsBlankText(child.text);
+}
+
+// Only text with a byte beyond ASCII has anything to convert; most text of a page has none, and
+// it is not copied for nothing.
+bool HasHighByte(std::string_view text) {
+  return std::ranges::any_of(text, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 // Elements that do their work while empty: removing them loses a script, a frame, a plug-in, a
@@ -377,7 +386,7 @@ class CWordMarkupPass {
       if (node.kind == TagKind::CommentIf) return PassResult::Delete;
     }
     // Entities are not read inside scripts and style sheets: converting there would change them.
-    if (options_.specialChars && node.kind == TagKind::Text && !visit.inRawText) {
+    if (options_.specialChars && node.kind == TagKind::Text && !visit.inRawText && HasHighByte(node.text)) {
       node.text.Edit([&](std::string& text) { ConvertSpecialChars(text, encoding_); });
     }
     if (node.kind == TagKind::Comment && DeletesComment(node, visit)) return PassResult::Delete;
@@ -665,6 +674,11 @@ void RunCleanupPasses(CRunContext& ctx, CHtmlNode& root) {
     std::string note(kCharsKeptNoteStart);
     note += ctx.declaredCharset;
     note += kCharsKeptNoteEnd;
+  } else if (options.specialChars && ctx.pageEncoding == PageEncoding::Utf8Misdeclared) {
+    std::string note(kMisdeclaredNoteStart);
+    note += ctx.declaredCharset;
+    note += kMisdeclaredNoteEnd;
+    ctx.sink.AppendText(note);
     ctx.sink.AppendText(note);
   }
   const bool emptyTags = options.deleteEmptyTags || options.automatic;

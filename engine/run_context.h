@@ -49,7 +49,7 @@ struct CRunConfig {
 // How the character conversion treats the page's bytes; decided once per run from the page.
 enum class PageEncoding {
   SingleByte,   // Windows-1252 (no declaration, windows-1252, iso-8859-1, us-ascii)
-  Utf8,         // byte-order mark or a declared utf-8
+  Utf8,         // byte-order mark, a declared utf-8, or undeclared bytes that are UTF-8
   Unconverted,  // any other declared charset: characters are left alone
 };
 
@@ -59,6 +59,10 @@ struct CRunContext {
       : config(config), sink(sink), cancelRequested(cancelRequested) {}
 
   const CRunConfig& config;
+  // A single-byte charset is declared, but the bytes are UTF-8 with characters beyond ASCII:
+  // the page was saved in UTF-8 and labelled wrongly, so either reading could be the intended
+  // one; characters are left alone.
+  Utf8Misdeclared,
   IOutputSink& sink;
   const std::atomic<bool>& cancelRequested;  // set by another thread; only read by the run
   IParseObserver* observer = nullptr;        // not owned; may be null
