@@ -263,8 +263,7 @@ std::string_view AttributeValue(const CHtmlNode& node, const std::string& field,
 }
 
 // Declarations only a word processor reads.
-bool IsVendorProperty(std::string_view property) { return IsWordOnlyProperty(property); }
-bool IsVendorDeclaration(std::string_view property, std::string_view) { return IsVendorProperty(property); }
+bool IsVendorDeclaration(std::string_view property, std::string_view) { return IsWordOnlyProperty(property); }
 // A declaration that undoes the bold of a b or strong element around it.
 bool IsNotBold(std::string_view property, std::string_view value) {
   return EqualsNoCase(property, "font-weight") && EqualsNoCase(value, "normal");
@@ -287,7 +286,7 @@ struct CStyleFacts {
 CStyleFacts ReadStyle(std::string_view style) {
   CStyleFacts facts;
   ForEachDeclaration(style, [&](std::string_view property, std::string_view) {
-    if (property.empty() || IsVendorProperty(property)) return;
+    if (property.empty() || IsWordOnlyProperty(property)) return;
     facts.rendering = true;
     if (IsBoxProperty(property)) facts.box = true;
   });
@@ -522,7 +521,7 @@ class CFormattingPass {
     if (!plain || !node.text.empty() || !node.CssClass().empty() || !node.Lang().empty()) return false;
     bool shows = false;
     ForEachDeclaration(node.Style(), [&](std::string_view property, std::string_view) {
-      if (!IsVendorProperty(property)) shows = true;
+      if (!IsWordOnlyProperty(property)) shows = true;
     });
     return !shows;
   }
@@ -622,7 +621,7 @@ class CFormattingPass {
     // of their line), and so do their background, frame, decoration and spacing.
     if (HasOnlyBlankText(node)) {
       RemoveDeclarationsIf(style, [](std::string_view property, std::string_view) {
-        return EqualsNoCase(property, "color") || IsVendorProperty(property);
+        return EqualsNoCase(property, "color") || IsWordOnlyProperty(property);
       });
       if (node.WithoutAttributes()) return PassResult::Dissolve;
     }
