@@ -151,6 +151,7 @@ void COptimizeOverrides::ApplyTo(CRunOverrides& overrides) const {
   if (width) overrides.width = *width;
   if (indent) overrides.indentUnit = ParseIndent(*indent);
   if (lineEnds) overrides.lineEnds = ParseLineEnds(*lineEnds);
+  if (keepLook) overrides.keepLook = true;
 }
 
 void AddOptimizeOptions(CLI::App& command, COptimizeOverrides& overrides) {
@@ -162,6 +163,8 @@ void AddOptimizeOptions(CLI::App& command, COptimizeOverrides& overrides) {
   command.add_option("--indent", overrides.indent, "Einschub: tabs, none oder Anzahl Leerzeichen (0-15)");
   command.add_option("--line-ends", overrides.lineEnds,
                      "Zeilenende: crlf, lf oder keep (wie die Seite; Standard: \"Zeilenende\", sonst crlf)");
+  command.add_flag("--keep-look", overrides.keepLook,
+                   "Darstellung bewahren (lang bleibt an jedem span)");
 }
 
 std::string AbsolutePath(const std::string& path) {

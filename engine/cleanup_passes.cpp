@@ -608,7 +608,7 @@ class CFormattingPass {
     RemoveDeclarationsIf(style, IsVendorDeclaration);
     // The browser picks glyph variants and fallback fonts of Chinese, Japanese and Korean text
     // by language, so there lang shows, also on the Latin text of such a page.
-    if (!IsEastAsian(node.Lang()) && !IsEastAsian(InheritedLang(visit))) node.SetLang({});
+    if (!options_.keepLook && !IsEastAsian(node.Lang()) && !IsEastAsian(InheritedLang(visit))) node.SetLang({});
     if (node.WithoutAttributes()) return PassResult::Dissolve;
     // A span that only undoes the bold of its b or strong holder: the holder is split around it.
     const bool inBold = IsBoldElement(visit.holder);
@@ -673,11 +673,11 @@ void RunCleanupPasses(CRunContext& ctx, CHtmlNode& root) {
     std::string note(kCharsKeptNoteStart);
     note += ctx.declaredCharset;
     note += kCharsKeptNoteEnd;
+    ctx.sink.AppendText(note);
   } else if (options.specialChars && ctx.pageEncoding == PageEncoding::Utf8Misdeclared) {
     std::string note(kMisdeclaredNoteStart);
     note += ctx.declaredCharset;
     note += kMisdeclaredNoteEnd;
-    ctx.sink.AppendText(note);
     ctx.sink.AppendText(note);
   }
   const bool emptyTags = options.deleteEmptyTags || options.automatic;

@@ -15,9 +15,12 @@ void ApplyRunOverrides(CRunConfig& config, const CRunOverrides& overrides) {
   if (overrides.layoutMode) config.layout.mode = *overrides.layoutMode;
   if (overrides.optionsVector) {
     const bool useProfile = config.options.useProfile;
+    const bool keepLook = config.options.keepLook;
     config.options = OptimizeOptions::FromVector(*overrides.optionsVector);
     config.options.useProfile = useProfile;
+    config.options.keepLook = keepLook;
   }
+  if (overrides.keepLook) config.options.keepLook = *overrides.keepLook;
   if (overrides.lineEnds) config.layout.lineEnds = *overrides.lineEnds;
   config.options.deleteComments = overrides.deleteComments;
   if (overrides.wrap) config.layout.wrap = *overrides.wrap;
@@ -39,6 +42,7 @@ CRunSetup LoadRunSetup(const ISettingsStore& store, const std::string& programFo
   // A stored kind the program does not know is read as the default.
   const int lineEnds = ReadSetting(store, setting::kLineEnds);
   config.layout.lineEnds = lineEnds >= 0 && lineEnds <= 2 ? static_cast<LineEnds>(lineEnds) : LineEnds::CrLf;
+  config.options.keepLook = ReadSetting(store, setting::kKeepLook) != 0;
 
   const std::string layoutFile = programFolder + "/tageinst.txt";
   const std::string section = overrides.layoutProfile.empty() ? std::string(kDefaultLayoutProfile)

@@ -210,7 +210,7 @@ TEST_F(CliTest, StoredLayoutSettingsAreTheDefaults) {
 }
 
 // One kind of line end throughout, but inside pre (and textarea and script) byte for byte.
-TEST_F(CliTest, LineEndsFromTheFlagOrTheStore) {
+TEST_F(CliTest, LineEndsAndKeepLookFromTheFlagOrTheStore) {
   const std::string lf = "<p>a</p>\n<!-- x\ny -->\n<pre>a\r\nb</pre>";
   const std::string cr = "<p>a</p>\r<!-- x\ry -->\r<pre>a\r\nb</pre>";
   const std::string crlf = "<p>a</p>\r\n<!-- x\r\ny -->\r\n<pre>a\r\nb</pre>";
@@ -230,7 +230,9 @@ TEST_F(CliTest, LineEndsFromTheFlagOrTheStore) {
     EXPECT_EQ(result.out, c.expected) << testing::PrintToString(c.flags) << " " << testing::PrintToString(c.page);
   }
   ASSERT_EQ(RunCli(Args({"settings", "set", "Einstellungen", "Zeilenende", "2"})).status, 0);
+  ASSERT_EQ(RunCli(Args({"settings", "set", "Einstellungen", "Darstellung bewahren", "1"})).status, 0);
   EXPECT_EQ(RunCli(Args({"optimize", "--options", "0"}), lf).out, lf);
+  EXPECT_EQ(RunCli(Args({"optimize"}), "<p><span lang=DE>x</span></p>").out, "<p><span lang=\"DE\">x</span></p>\r\n");
 }
 
 }  // namespace
