@@ -431,7 +431,10 @@ class CFormattingPass {
       if (IsEditorLeftover(node)) return PassResult::Delete;
       CleanStyleSheetOf(node, visit);
       if (!node.CssClass().empty() && !classes_.emptied.empty()) DropEmptiedClasses(node);
-      if (node.kind != TagKind::Text && node.kind != TagKind::Comment && IsSmartTag(node) && !InDrawing(visit)) {
+      // A smart tag around part of a word (Word wraps single letters of names) splits the
+      // browser's text run there and so its kerning: dissolving it shifts glyphs a little.
+      if (!options_.keepLook && node.kind != TagKind::Text && node.kind != TagKind::Comment && IsSmartTag(node) &&
+          !InDrawing(visit)) {
         return PassResult::Dissolve;
       }
     }

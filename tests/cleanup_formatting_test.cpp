@@ -50,8 +50,9 @@ TEST(CleanFormatting, OneSweepBySwitch) {
                     E("span", T("c")).Lang("ja"), E("span", T("d")).Lang("EN-US"), E("span", T("e")).Lang("kok"));
        },
        "<div lang=\"ZH-TW\"><span lang=\"EN-US\">a</span><p>b</p></div><span lang=\"ja\">c</span>de"},
-      {"keeping the look keeps every lang", keepLook, [] { return Doc(E("span", T("d")).Lang("EN-US")); },
-       "<span lang=\"EN-US\">d</span>"},
+      {"keeping the look keeps every lang and the smart tags", keepLook,
+       [] { return Doc(E("span", T("d")).Lang("EN-US"), E("st1:City", T("c"))); },
+       "<span lang=\"EN-US\">d</span><st1:City>c</st1:City>"},
       {"word-processor leftovers go, what is not the word processor's stays", kAuto,
        [] {
          return Doc(E("head", E("meta").Void().Rest(" name=Generator content=x"),
