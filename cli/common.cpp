@@ -125,6 +125,13 @@ std::string ParseIndent(const std::string& text) {
   throw CUsageError{"--indent erwartet tabs, none oder eine Anzahl Leerzeichen von 0 bis 15: " + text};
 }
 
+LineEnds ParseLineEnds(const std::string& text) {
+  if (text == "crlf") return LineEnds::CrLf;
+  if (text == "lf") return LineEnds::Lf;
+  if (text == "keep") return LineEnds::AsPage;
+  throw CUsageError{"--line-ends erwartet crlf, lf oder keep: " + text};
+}
+
 }  // namespace
 
 void COptimizeOverrides::Check() const {
@@ -132,6 +139,7 @@ void COptimizeOverrides::Check() const {
     throw CUsageError{"--width muss zwischen 20 und 2048 liegen: " + std::to_string(*width)};
   }
   if (indent) ParseIndent(*indent);
+  if (lineEnds) ParseLineEnds(*lineEnds);
   if (optionsVector) ParseOptionsVector(*optionsVector);
 }
 
@@ -142,6 +150,8 @@ void COptimizeOverrides::ApplyTo(CRunOverrides& overrides) const {
   if (wrap) overrides.wrap = *wrap != 0;
   if (width) overrides.width = *width;
   if (indent) overrides.indentUnit = ParseIndent(*indent);
+  if (lineEnds) overrides.lineEnds = ParseLineEnds(*lineEnds);
+  if (keepLook) overrides.keepLook = true;
 }
 
 void AddOptimizeOptions(CLI::App& command, COptimizeOverrides& overrides) {
@@ -151,6 +161,10 @@ void AddOptimizeOptions(CLI::App& command, COptimizeOverrides& overrides) {
   command.add_option("--wrap", overrides.wrap, "Zeilen umbrechen (0/1)")->check(CLI::Range(0, 1));
   command.add_option("--width", overrides.width, "Zeilenbreite, 20 bis 2048");
   command.add_option("--indent", overrides.indent, "Einschub: tabs, none oder Anzahl Leerzeichen (0-15)");
+  command.add_option("--line-ends", overrides.lineEnds,
+                     "Zeilenende: crlf, lf oder keep (wie die Seite; Standard: \"Zeilenende\", sonst crlf)");
+  command.add_flag("--keep-look", overrides.keepLook,
+                   "Darstellung bewahren (lang an jedem span und Smart Tags bleiben)");
 }
 
 std::string AbsolutePath(const std::string& path) {

@@ -87,6 +87,8 @@ struct COptimizeOverrides {
   std::optional<int> wrap;                   // --wrap 0|1
   std::optional<int> width;                  // --width 20..2048
   std::optional<std::string> indent;         // --indent tabs|none|0..15
+  std::optional<std::string> lineEnds;       // --line-ends crlf|lf|keep
+  bool keepLook = false;                     // --keep-look
 
   // Throws CUsageError for a value the options cannot hold. Call before any work starts.
   void Check() const;
@@ -117,7 +119,7 @@ class CEnvironment {
   CRunConfig config_;
 };
 
-// Registers --options, --delete-comments, --wrap, --width and --indent.
+// Registers --options, --delete-comments, --wrap, --width, --indent, --line-ends and --keep-look.
 void AddOptimizeOptions(CLI::App& command, COptimizeOverrides& overrides);
 
 // `path` made absolute against the current directory, without following links: "." and ".."

@@ -41,7 +41,7 @@ std::string_view LatinEntity(unsigned codePoint) {
 }
 
 bool ConvertSpecialChars(std::string& text, PageEncoding encoding) {
-  if (encoding == PageEncoding::Unconverted) return false;
+  if (encoding != PageEncoding::SingleByte && encoding != PageEncoding::Utf8) return false;
   std::string out;
   bool changed = false;
   std::size_t copied = 0;  // text[copied, i) is still to be appended to `out`

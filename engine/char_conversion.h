@@ -19,7 +19,7 @@ std::string_view LatinEntity(unsigned codePoint);
 
 // Replaces, in `text`, every character from U+00A2 to U+00FF by its entity. SingleByte reads
 // each byte as a Windows-1252 character; Utf8 converts only the two-byte sequences of those code
-// points and leaves every other byte alone; Unconverted changes nothing. Returns whether the text
+// points and leaves every other byte alone; the other encodings change nothing. Returns whether the text
 // changed. Entities are ASCII, so a second conversion changes nothing.
 bool ConvertSpecialChars(std::string& text, PageEncoding encoding);
 

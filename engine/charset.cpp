@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "engine/page_codec.h"
 #include "engine/white_space.h"
 #include "rules/text_util.h"
 
@@ -103,7 +104,10 @@ std::optional<std::string_view> FindTagAttribute(std::string_view attributes, st
   return std::nullopt;
 }
 
-CPageCharset DetectPageCharset(std::string_view page) {
+namespace {
+
+// The charset the head of the page declares, or single-byte when it declares none.
+CPageCharset DeclaredPageCharset(std::string_view page) {
   CPageCharset result;
   if (StartsWith(page, "\xEF\xBB\xBF")) {
     result.encoding = PageEncoding::Utf8;
@@ -147,6 +151,31 @@ CPageCharset DetectPageCharset(std::string_view page) {
       result.encoding = PageEncoding::Unconverted;
     }
     return result;
+  }
+  return result;
+}
+
+}  // namespace
+
+bool IsMultiByteUtf8(std::string_view bytes) {
+  bool multiByte = false;
+  for (std::size_t i = 0; i < bytes.size();) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t at = i;
+    // A bad byte decodes as U+FFFD and moves on by one; the character itself takes three.
+    if (DecodeUtf8At(bytes, i) == kReplacementChar && i == at + 1) return false;
+    multiByte = true;
+  }
+  return multiByte;
+}
+
+CPageCharset DetectPageCharset(std::string_view page) {
+  CPageCharset result = DeclaredPageCharset(page);
+  if (result.encoding == PageEncoding::SingleByte && IsMultiByteUtf8(page)) {
+    result.encoding = result.declaredName.empty() ? PageEncoding::Utf8 : PageEncoding::Utf8Misdeclared;
   }
   return result;
 }

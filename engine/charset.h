@@ -16,9 +16,17 @@ struct CPageCharset {
 
 // Decides once per page: a UTF-8 byte-order mark or a declared utf-8 means UTF-8; no
 // declaration or a Latin-1 family name means single-byte; anything else is left unconverted.
-// Only the head of the page is read: everything before the first "</head" or "<body", and at
-// most the first kCharsetScanLimit bytes, which is where a page declares its character set.
+// The declaration is looked for only in the head of the page: everything before the first
+// "</head" or "<body", and at most the first kCharsetScanLimit bytes. Where the page declares
+// nothing or a single-byte charset, all its bytes are checked as well: valid UTF-8 with
+// characters beyond ASCII makes an undeclared page UTF-8 (browsers detect it so) and a page
+// declaring a single-byte charset Utf8Misdeclared.
 CPageCharset DetectPageCharset(std::string_view page);
+
+// Whether `bytes` are well-formed UTF-8 holding at least one character beyond ASCII. Text in a
+// single-byte charset almost never is: its letters beyond ASCII would have to come in exactly
+// the lead-and-trail patterns of UTF-8.
+bool IsMultiByteUtf8(std::string_view bytes);
 
 inline constexpr std::size_t kCharsetScanLimit = 64 * 1024;
 

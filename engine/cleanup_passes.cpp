@@ -20,6 +20,9 @@ constexpr std::string_view kDocumentOptimized = "Datei optimiert, setze Dokument
 constexpr std::string_view kCharsKeptNoteStart =
     "Hinweis: Sonderzeichen werden nicht umgewandelt, da die Seite den Zeichensatz ";
 constexpr std::string_view kCharsKeptNoteEnd = " verwendet.\r\n";
+constexpr std::string_view kMisdeclaredNoteStart =
+    "Hinweis: Die Seite ist als UTF-8 gespeichert, erklärt aber den Zeichensatz ";
+constexpr std::string_view kMisdeclaredNoteEnd = ". Sonderzeichen werden nicht umgewandelt.\r\n";
 
 // ---------------------------------------------------------------------------------------------
 // Node tests shared by the passes.
@@ -38,6 +41,12 @@ bool HasOnlyBlankText(const CHtmlNode& node) {
   if (node.children.size() != 1) return false;
   const CHtmlNode& child = *node.children.front();
   return child.kind == TagKind::Text && IsBlankText(child.text);
+}
+
+// Only text with a byte beyond ASCII has anything to convert; most text of a page has none, and
+// it is not copied for nothing.
+bool HasHighByte(std::string_view text) {
+  return std::ranges::any_of(text, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 // Elements that do their work while empty: removing them loses a script, a frame, a plug-in, a
@@ -254,8 +263,7 @@ std::string_view AttributeValue(const CHtmlNode& node, const std::string& field,
 }
 
 // Declarations only a word processor reads.
-bool IsVendorProperty(std::string_view property) { return IsWordOnlyProperty(property); }
-bool IsVendorDeclaration(std::string_view property, std::string_view) { return IsVendorProperty(property); }
+bool IsVendorDeclaration(std::string_view property, std::string_view) { return IsWordOnlyProperty(property); }
 // A declaration that undoes the bold of a b or strong element around it.
 bool IsNotBold(std::string_view property, std::string_view value) {
   return EqualsNoCase(property, "font-weight") && EqualsNoCase(value, "normal");
@@ -278,7 +286,7 @@ struct CStyleFacts {
 CStyleFacts ReadStyle(std::string_view style) {
   CStyleFacts facts;
   ForEachDeclaration(style, [&](std::string_view property, std::string_view) {
-    if (property.empty() || IsVendorProperty(property)) return;
+    if (property.empty() || IsWordOnlyProperty(property)) return;
     facts.rendering = true;
     if (IsBoxProperty(property)) facts.box = true;
   });
@@ -377,7 +385,7 @@ class CWordMarkupPass {
       if (node.kind == TagKind::CommentIf) return PassResult::Delete;
     }
     // Entities are not read inside scripts and style sheets: converting there would change them.
-    if (options_.specialChars && node.kind == TagKind::Text && !visit.inRawText) {
+    if (options_.specialChars && node.kind == TagKind::Text && !visit.inRawText && HasHighByte(node.text)) {
       node.text.Edit([&](std::string& text) { ConvertSpecialChars(text, encoding_); });
     }
     if (node.kind == TagKind::Comment && DeletesComment(node, visit)) return PassResult::Delete;
@@ -423,7 +431,10 @@ class CFormattingPass {
       if (IsEditorLeftover(node)) return PassResult::Delete;
       CleanStyleSheetOf(node, visit);
       if (!node.CssClass().empty() && !classes_.emptied.empty()) DropEmptiedClasses(node);
-      if (node.kind != TagKind::Text && node.kind != TagKind::Comment && IsSmartTag(node) && !InDrawing(visit)) {
+      // A smart tag around part of a word (Word wraps single letters of names) splits the
+      // browser's text run there and so its kerning: dissolving it shifts glyphs a little.
+      if (!options_.keepLook && node.kind != TagKind::Text && node.kind != TagKind::Comment && IsSmartTag(node) &&
+          !InDrawing(visit)) {
         return PassResult::Dissolve;
       }
     }
@@ -513,7 +524,7 @@ class CFormattingPass {
     if (!plain || !node.text.empty() || !node.CssClass().empty() || !node.Lang().empty()) return false;
     bool shows = false;
     ForEachDeclaration(node.Style(), [&](std::string_view property, std::string_view) {
-      if (!IsVendorProperty(property)) shows = true;
+      if (!IsWordOnlyProperty(property)) shows = true;
     });
     return !shows;
   }
@@ -600,7 +611,7 @@ class CFormattingPass {
     RemoveDeclarationsIf(style, IsVendorDeclaration);
     // The browser picks glyph variants and fallback fonts of Chinese, Japanese and Korean text
     // by language, so there lang shows, also on the Latin text of such a page.
-    if (!IsEastAsian(node.Lang()) && !IsEastAsian(InheritedLang(visit))) node.SetLang({});
+    if (!options_.keepLook && !IsEastAsian(node.Lang()) && !IsEastAsian(InheritedLang(visit))) node.SetLang({});
     if (node.WithoutAttributes()) return PassResult::Dissolve;
     // A span that only undoes the bold of its b or strong holder: the holder is split around it.
     const bool inBold = IsBoldElement(visit.holder);
@@ -613,7 +624,7 @@ class CFormattingPass {
     // of their line), and so do their background, frame, decoration and spacing.
     if (HasOnlyBlankText(node)) {
       RemoveDeclarationsIf(style, [](std::string_view property, std::string_view) {
-        return EqualsNoCase(property, "color") || IsVendorProperty(property);
+        return EqualsNoCase(property, "color") || IsWordOnlyProperty(property);
       });
       if (node.WithoutAttributes()) return PassResult::Dissolve;
     }
@@ -665,6 +676,11 @@ void RunCleanupPasses(CRunContext& ctx, CHtmlNode& root) {
     std::string note(kCharsKeptNoteStart);
     note += ctx.declaredCharset;
     note += kCharsKeptNoteEnd;
+    ctx.sink.AppendText(note);
+  } else if (options.specialChars && ctx.pageEncoding == PageEncoding::Utf8Misdeclared) {
+    std::string note(kMisdeclaredNoteStart);
+    note += ctx.declaredCharset;
+    note += kMisdeclaredNoteEnd;
     ctx.sink.AppendText(note);
   }
   const bool emptyTags = options.deleteEmptyTags || options.automatic;

@@ -46,6 +46,7 @@ int COptimizeJob::Run(const CRunConfig& config, IOutputSink& sink, const std::at
     ctx.pageEncoding = charset.encoding;
     ctx.declaredCharset = std::move(charset.declaredName);
   }
+  ctx.lineEnd = LineEndFor(config.layout.lineEnds, input);
   root->parent = nullptr;
 
   const bool parsedAny = ParseDocument(ctx, *root, input);

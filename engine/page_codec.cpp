@@ -144,7 +144,9 @@ class CIconv {
 
 CPageEncoding::Kind KindOfDeclaration(const CPageCharset& declared) {
   if (declared.encoding == PageEncoding::Utf8) return CPageEncoding::Utf8;
-  if (declared.encoding == PageEncoding::SingleByte) {
+  // A page that declares a single-byte charset is read so by browsers, even when its bytes
+  // happen to be UTF-8.
+  if (declared.encoding == PageEncoding::SingleByte || declared.encoding == PageEncoding::Utf8Misdeclared) {
     const std::string_view name = declared.declaredName;
     const bool windows = name.empty() || EqualsNoCase(name, "windows-1252") || EqualsNoCase(name, "cp1252") ||
                          EqualsNoCase(name, "x-cp1252");

@@ -25,13 +25,21 @@ class IParseObserver {
   virtual void AddParsedNode(const CHtmlNode& node, int depth) = 0;
 };
 
-// The four global layout settings of the serializer.
+// The kind of line end the output is written with ("Zeilenende"); the stored numbers.
+enum class LineEnds { CrLf = 0, Lf = 1, AsPage = 2 };
+
+// The global layout settings of the serializer.
 struct CLayoutSettings {
   int mode = kLayoutStandard;   // "Baumart": 0 standard, 1 one line, 2 by tree, 3 user profile
   bool wrap = true;             // "HTML Umbrechen"
   int width = 70;               // "Zeilenbreite", 20 to 2048
   std::string indentUnit = "  ";  // built from "Einschubart" and "Anz Leerzeichen Einschub"
+  LineEnds lineEnds = LineEnds::CrLf;  // "Zeilenende"
 };
+
+// The line end `kind` stands for; AsPage takes the kind most of the page's lines end with
+// (CR LF when the page has none, or on a tie).
+std::string_view LineEndFor(LineEnds kind, std::string_view page);
 
 // Builds the indentation unit: kind 0 one tab, kind 1 `spaces` blanks, kind 2 nothing.
 std::string MakeIndentUnit(int kind, int spaces);
@@ -49,8 +57,12 @@ struct CRunConfig {
 // How the character conversion treats the page's bytes; decided once per run from the page.
 enum class PageEncoding {
   SingleByte,   // Windows-1252 (no declaration, windows-1252, iso-8859-1, us-ascii)
-  Utf8,         // byte-order mark or a declared utf-8
+  Utf8,         // byte-order mark, a declared utf-8, or undeclared bytes that are UTF-8
   Unconverted,  // any other declared charset: characters are left alone
+  // A single-byte charset is declared, but the bytes are UTF-8 with characters beyond ASCII:
+  // the page was saved in UTF-8 and labelled wrongly, so either reading could be the intended
+  // one; characters are left alone.
+  Utf8Misdeclared,
 };
 
 // Mutable state of one run.
@@ -69,6 +81,7 @@ struct CRunContext {
   std::int32_t sameNameMoves = 0;  // trailing same-named children moved up in this unwinding
   std::vector<std::string> tagStack;  // open elements' names (or endif markers), innermost last
   std::int32_t lineStart = 0;      // serializer: where the current output line begins
+  std::string_view lineEnd = "\r\n";  // serializer: what ends each output line (a literal)
   PageEncoding pageEncoding = PageEncoding::SingleByte;
   std::string declaredCharset;  // the charset the page declares, as written; empty when none
   std::string_view sourceName;  // names the page in message positions; not owned, may be empty

@@ -15,9 +15,13 @@ void ApplyRunOverrides(CRunConfig& config, const CRunOverrides& overrides) {
   if (overrides.layoutMode) config.layout.mode = *overrides.layoutMode;
   if (overrides.optionsVector) {
     const bool useProfile = config.options.useProfile;
+    const bool keepLook = config.options.keepLook;
     config.options = OptimizeOptions::FromVector(*overrides.optionsVector);
     config.options.useProfile = useProfile;
+    config.options.keepLook = keepLook;
   }
+  if (overrides.keepLook) config.options.keepLook = *overrides.keepLook;
+  if (overrides.lineEnds) config.layout.lineEnds = *overrides.lineEnds;
   config.options.deleteComments = overrides.deleteComments;
   if (overrides.wrap) config.layout.wrap = *overrides.wrap;
   if (overrides.width) config.layout.width = *overrides.width;
@@ -35,6 +39,10 @@ CRunSetup LoadRunSetup(const ISettingsStore& store, const std::string& programFo
   config.layout.width = std::clamp(ReadSetting(store, setting::kLineWidth), 20, 2048);
   config.layout.indentUnit =
       MakeIndentUnit(ReadSetting(store, setting::kIndentKind), ReadSetting(store, setting::kIndentSpaces));
+  // A stored kind the program does not know is read as the default.
+  const int lineEnds = ReadSetting(store, setting::kLineEnds);
+  config.layout.lineEnds = lineEnds >= 0 && lineEnds <= 2 ? static_cast<LineEnds>(lineEnds) : LineEnds::CrLf;
+  config.options.keepLook = ReadSetting(store, setting::kKeepLook) != 0;
 
   const std::string layoutFile = programFolder + "/tageinst.txt";
   const std::string section = overrides.layoutProfile.empty() ? std::string(kDefaultLayoutProfile)

@@ -25,6 +25,8 @@ struct CRunOverrides {
   std::optional<bool> wrap;                  // "HTML Umbrechen"
   std::optional<int> width;                  // "Zeilenbreite", 20..2048
   std::optional<std::string> indentUnit;     // as MakeIndentUnit builds it
+  std::optional<LineEnds> lineEnds;          // "Zeilenende"
+  std::optional<bool> keepLook;              // "Darstellung bewahren"
 };
 
 // A run set-up that cannot go ahead: the layout profile or optimization profile named by the

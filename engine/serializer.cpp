@@ -108,12 +108,15 @@ class CLineWriter {
 
   std::string& Out() { return out_; }
   const std::string& OutConst() const { return out_; }
-  bool EndsWithLineFeed() const { return !out_.empty() && out_.back() == '\n'; }
+  bool EndsWithLineFeed() const { return !out_.empty() && (out_.back() == '\n' || out_.back() == ctx_.lineEnd.back()); }
 
   void Break() {
-    out_ += "\r\n";
+    out_ += ctx_.lineEnd;
     SetMark(out_.size());
   }
+
+  // Appends text of the page whose own line ends are written as the run's kind.
+  void AppendWithLineEnds(std::string_view text) { AppendConvertingLineEnds(out_, text, ctx_.lineEnd); }
 
   void Indent(int level) {
     const std::string& unit = ctx_.config.layout.indentUnit;
@@ -135,7 +138,7 @@ class CLineWriter {
   void AppendAsItStands(std::string_view text) {
     const std::size_t before = out_.size();
     out_ += text;
-    const std::size_t lf = text.rfind('\n');
+    const std::size_t lf = text.find_last_of("\r\n");
     if (lf != std::string_view::npos) SetMark(before + lf + 1);
   }
 
@@ -144,14 +147,14 @@ class CLineWriter {
   // alike, so the search for the previous line feed looks back no further than W + 1 bytes:
   // looking further would make a long line that keeps receiving comments cost quadratic time.
   void JoinPreviousLine() {
+    // Only a whole line end of the run's kind is taken back: a lone line feed (from content kept
+    // as it stands) goes alone, as removing two bytes would eat a character of the page.
     std::size_t cut = out_.size() - 1;
-    // A lone line feed (from content kept as it stands) is taken back alone: removing two bytes
-    // would eat a character of the page.
-    if (out_[cut - 1] == '\r') --cut;
+    if (std::string_view(out_).ends_with(ctx_.lineEnd)) cut = out_.size() - ctx_.lineEnd.size();
     out_.resize(cut);
     const auto window = static_cast<std::size_t>(std::max(ctx_.config.layout.width, 1)) + 1;
     const std::size_t from = cut > window ? cut - window : 0;
-    const std::size_t lf = std::string_view(out_).substr(from).rfind('\n');
+    const std::size_t lf = std::string_view(out_).substr(from).find_last_of("\r\n");
     if (lf != std::string_view::npos) {
       SetMark(from + lf + 1);
     } else {
@@ -164,17 +167,17 @@ class CLineWriter {
   std::string& out_;
 };
 
-// In "Alles auf eine Zeile" a comment keeps its content but loses its line breaks: each CR LF
-// with the spaces directly around it becomes one space.
+// In "Alles auf eine Zeile" a comment keeps its content but loses its line breaks: each line
+// end (CR LF, LF or CR) with the spaces directly around it becomes one space.
 std::string FoldCommentLines(std::string_view text) {
   std::string folded;
   folded.reserve(text.size());
   std::size_t i = 0;
   while (i < text.size()) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+    if (const std::size_t length = LineEndLength(text, i)) {
       while (!folded.empty() && folded.back() == ' ') folded.pop_back();
       folded += ' ';
-      i += 2;
+      i += length;
       while (i < text.size() && text[i] == ' ') ++i;
     } else {
       folded += text[i++];
@@ -200,7 +203,7 @@ void WriteComment(CRunContext& ctx, CLineWriter& w, const CHtmlNode& node, bool 
   }
   if (spaceFirst && !out.empty() && !IsWhiteSpace(out.back())) out += ' ';
   out += "<!--";
-  out += node.text;
+  w.AppendWithLineEnds(node.text);
   out += '>';
   if (Has(node.layoutBits, layout_bit::kBreakAfterEnd1)) w.Break();
 }
@@ -305,19 +308,28 @@ class CTreeWriter {
     switch (node.kind) {
       case TagKind::Plaintext:
         out += "<plaintext>";
-        out += node.text;
+        w_.AppendWithLineEnds(node.text);
         return Step::kStop;
       case TagKind::Xmp:
         out += "<xmp>";
-        out += node.text;
+        w_.AppendWithLineEnds(node.text);
         out += "</xmp>";
         BreaksAfterEndTag(bits);
         return Step::kDone;
-      case TagKind::Text:
-        AppendWrapped(ctx_, out, spaceFirst ? " " + node.text : node.text, level, mayBreakBefore,
+      case TagKind::Text: {
+        // Only a style sheet's text still holds the page's line ends: a text's own are folded.
+        std::string spaced, converted;
+        std::string_view text = node.text;
+        if (spaceFirst) text = spaced = " " + node.text;
+        if (text.find_first_of("\r\n") != std::string_view::npos) {
+          AppendConvertingLineEnds(converted, text, ctx_.lineEnd);
+          text = converted;
+        }
+        AppendWrapped(ctx_, out, text, level, mayBreakBefore,
                       IsStyleSheet(node) ? WrappedText::StyleSheet : WrappedText::Plain);
         atBoundary_ = false;
         return Step::kDone;
+      }
       default:
         break;
     }
@@ -490,6 +502,19 @@ std::vector<bool> CssStringPositions(std::string_view sheet) {
 
 }  // namespace
 
+void AppendConvertingLineEnds(std::string& out, std::string_view text, std::string_view lineEnd) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t at = text.find_first_of("\r\n", i);
+    if (at == std::string_view::npos) {
+      out.append(text.substr(i));
+      break;
+    }
+    out.append(text.substr(i, at - i));
+    out.append(lineEnd);
+    i = at + LineEndLength(text, at);
+  }
+}
+
 bool SerializeNode(CRunContext& ctx, const CHtmlNode& node, std::string& output, int level) {
   CTreeWriter writer(ctx, output);
   return writer.Write(node, level);
@@ -504,7 +529,7 @@ void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text,
   }
   CLineWriter w(ctx, output);
   const std::int64_t width = std::max(layout.width, 1);
-  const std::int64_t column = !text.empty() && text.front() == '\r' ? 0 : w.Column();
+  const std::int64_t column = !text.empty() && IsLineEnd(text.front()) ? 0 : w.Column();
   const auto length = static_cast<std::int64_t>(text.size());
 
   // A text that does not fit behind the current line's end starts a line of its own: a long one
@@ -521,7 +546,7 @@ void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text,
     firstLimit = width;
   }
 
-  if (!output.empty() && (output.back() == ' ' || output.back() == '\n')) {
+  if (!output.empty() && (output.back() == ' ' || IsLineEnd(output.back()))) {
     const std::size_t first = text.find_first_not_of(' ');
     text.remove_prefix(first == std::string_view::npos ? text.size() : first);
   }

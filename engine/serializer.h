@@ -1,6 +1,6 @@
 #pragma once
 // Writes the tree back as HTML laid out by the nodes' layout bits and the run's layout settings.
-// Line breaks are CR LF.
+// Every line ends as the run's `lineEnd` says, except inside content written as it stands.
 
 #include <string>
 #include <string_view>
@@ -26,6 +26,9 @@ bool SerializeNode(CRunContext& ctx, const CHtmlNode& node, std::string& output,
 enum class WrappedText { Plain, StyleSheet };
 void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text, int level, bool mayBreakBefore = true,
                    WrappedText kind = WrappedText::Plain);
+
+// Appends `text` with each of its line ends (CR LF, LF or a lone CR) written as `lineEnd`.
+void AppendConvertingLineEnds(std::string& out, std::string_view text, std::string_view lineEnd);
 
 // Appends the class, style and lang attributes in their fixed form to a start tag being built.
 void AppendAttributes(const CHtmlNode& node, std::string& tag);

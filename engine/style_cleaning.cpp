@@ -156,7 +156,8 @@ std::string RemoveSheetPattern(std::string_view text, const CSheetPattern& patte
     while (rw.KeptSize() > 0 && IsBlankOrTab(rw.KeptBack())) rw.DropKeptBack(1);
     if (!keepEnd) {
       while (last + 1 < n && IsBlankOrTab(text[last + 1])) ++last;
-      if (rw.KeptEndsWith("\r\n") && last + 2 < n && text[last + 1] == '\r' && text[last + 2] == '\n') last += 2;
+      // A declaration that had its line to itself takes the line's end along, whichever kind it is.
+      if (rw.KeptSize() > 0 && IsLineEnd(rw.KeptBack())) last += LineEndLength(text, last + 1);
     }
     rw.SkipThrough(last);
   }
@@ -416,14 +417,15 @@ void RemoveWordOnlyRules(std::string& sheet, CSheetClasses& classes) {
   std::string lines;
   lines.reserve(out.size());
   for (std::size_t start = 0; start < out.size();) {
-    const std::size_t lf = out.find('\n', start);
-    if (lf == kNone) {
+    const std::size_t end = out.find_first_of("\r\n", start);
+    if (end == kNone) {
       lines.append(out, start, kNone);
       break;
     }
-    const std::string_view line = std::string_view(out).substr(start, lf + 1 - start);
+    const std::size_t next = end + LineEndLength(out, end);
+    const std::string_view line = std::string_view(out).substr(start, next - start);
     if (!std::all_of(line.begin(), line.end(), IsCssBlank)) lines.append(line);
-    start = lf + 1;
+    start = next;
   }
   sheet = std::move(lines);
 }

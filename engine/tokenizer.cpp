@@ -431,7 +431,7 @@ std::int32_t CParser::ReadStartTag(CHtmlNode& node, std::size_t p, std::size_t e
         return static_cast<std::int32_t>(len - p);
       }
       // A comment on a line of its own keeps its own line when written back.
-      if (p > 0 && text_[p - 1] == '\n') node.layoutBits |= layout_bit::kBreakBefore;
+      if (p > 0 && IsLineEnd(text_[p - 1])) node.layoutBits |= layout_bit::kBreakBefore;
       if (close + 3 < len && (text_[close + 3] == '\r' || text_[close + 3] == '\n')) {
         node.layoutBits |= layout_bit::kBreakAfterEnd1;
       }

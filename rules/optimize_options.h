@@ -34,8 +34,10 @@ struct OptimizeOptions {
   // Per optimization only, never persisted.
   bool deleteComments = false;    // "Kommentare löschen"
   bool useProfile = false;        // a profile was chosen; its rules are attached while parsing
+  // Stored on its own ("Darstellung bewahren"), not in the vector.
+  bool keepLook = false;          // leave out every rule that may still change the rendering
 
-  // Bits 16 and above are ignored; deleteComments and useProfile are left false.
+  // Bits 16 and above are ignored; deleteComments, useProfile and keepLook are left false.
   static OptimizeOptions FromVector(std::uint32_t vector);
   std::uint32_t ToVector() const;
 };

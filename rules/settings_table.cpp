@@ -8,6 +8,7 @@ const std::vector<const CSettingDef*>& AllSettings() {
   using namespace setting;
   static const std::vector<const CSettingDef*> kAll = {
       &kLayoutMode,     &kWrapLines,       &kLineWidth,      &kIndentKind,      &kIndentSpaces,
+      &kLineEnds,       &kKeepLook,
       &kLastLayoutProfile, &kOptionsVector, &kOptimizeProfile, &kShowParseTree, &kClearOutput,
       &kAllowedLevel,   &kWindowPlacement, &kEditorWordWrap, &kTabStops,        &kCreateBackup,
       &kBackupEnding,   &kBackupFolder,    &kKeepFolderStructure, &kBackupMode, &kKeepWebStructure,

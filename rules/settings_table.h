@@ -33,6 +33,8 @@ inline constexpr CSettingDef kWrapLines{kGeneral, "HTML Umbrechen", false, 1, 1,
 inline constexpr CSettingDef kLineWidth{kGeneral, "Zeilenbreite", false, 70, 70, ""};
 inline constexpr CSettingDef kIndentKind{kGeneral, "Einschubart", false, 1, 1, ""};
 inline constexpr CSettingDef kIndentSpaces{kGeneral, "Anz Leerzeichen Einschub", false, 2, 2, ""};
+inline constexpr CSettingDef kLineEnds{kGeneral, "Zeilenende", false, 0, 0, ""};  // 0 CR LF, 1 LF, 2 as the page
+inline constexpr CSettingDef kKeepLook{kGeneral, "Darstellung bewahren", false, 0, 0, ""};
 inline constexpr CSettingDef kLastLayoutProfile{kGeneral, "Letztes profil", false, 0, 0, ""};
 inline constexpr CSettingDef kOptionsVector{kGeneral, "Optimieren BoolVektor", false, 1040, 1040, ""};
 inline constexpr CSettingDef kOptimizeProfile{kGeneral, "Profil opt", false, 0, 0, ""};

@@ -41,6 +41,7 @@ constexpr CSwitch kSwitches[] = {
     {"unneededFormats", text::kUnneededFormats, &OptimizeOptions::unneededFormats},
     {"commentsWebbot", text::kCommentsWebbot, &OptimizeOptions::commentsWebbot},
     {"specialChars", text::kSpecialChars, &OptimizeOptions::specialChars},
+    {"keepLook", text::kKeepLook, &OptimizeOptions::keepLook},  // stored on its own, beside the vector
 };
 }  // namespace
 
@@ -92,7 +93,8 @@ OptimizeDialog::OptimizeDialog(ISettingsStore& store, std::string profileFile, Q
     ++row;
   };
   caption(text::kCaptionKeepsLayout);
-  for (const char* name : {"automatic", "deleteXml", "removeWordIf", "unneededFormats", "strongToB", "specialChars"})
+  for (const char* name : {"automatic", "deleteXml", "removeWordIf", "unneededFormats", "strongToB", "specialChars",
+                           "keepLook"})
     line(name);
   caption(text::kCaptionKeepsLayoutAuto);
   line("spanDelete", spanAuto_, spanAll_);
@@ -217,7 +219,7 @@ void OptimizeDialog::FillProfiles() {
 void OptimizeDialog::UpdateEnabling() {
   const bool manual = !boxes_["automatic"]->isChecked();
   for (auto& [name, box] : boxes_) {
-    if (name != "automatic" && name != "specialChars") box->setEnabled(manual);
+    if (name != "automatic" && name != "specialChars" && name != "keepLook") box->setEnabled(manual);
   }
   spanAuto_->setEnabled(manual && boxes_["spanDelete"]->isChecked());
   spanAll_->setEnabled(spanAuto_->isEnabled());

@@ -58,6 +58,7 @@ void CShellEnvironment::WriteAtClose() {
   ISettingsStore& store = *store_;
   store.WriteInt(setting::kOptionsVector.section, setting::kOptionsVector.name,
                  static_cast<std::int32_t>(options.ToVector()));
+  store.WriteInt(setting::kKeepLook.section, setting::kKeepLook.name, options.keepLook ? 1 : 0);
   store.WriteInt(setting::kLayoutMode.section, setting::kLayoutMode.name, layout.mode);
   store.WriteInt(setting::kWrapLines.section, setting::kWrapLines.name, layout.wrap ? 1 : 0);
   store.WriteInt(setting::kLineWidth.section, setting::kLineWidth.name, layout.width);

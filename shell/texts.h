@@ -186,6 +186,7 @@ inline constexpr const char* kCommentsStyle = "style";
 inline constexpr const char* kUnneededFormats = "Unnötige Formatierungen entfernen";
 inline constexpr const char* kCommentsWebbot = "webbot";
 inline constexpr const char* kSpecialChars = "Sonderzeichen durch gültige Syntax ersetzen";
+inline constexpr const char* kKeepLook = "Darstellung bewahren";
 inline constexpr const char* kDeleteComments = "Kommentare löschen (teilweise Funktion verändernd)";
 
 // The settings sheet "Einstellungen" and its pages, the chooser "Verzeichnis wählen", the file

@@ -34,9 +34,6 @@ TEST(RemoveEmptyTags, WhatEachRuleKeeps) {
       {"cells and rows stay, empty or emptied, under either rule", kAll,
        [] { return Body(E("table", E("tr", E("td", E("span")), E("TH")), E("tr"))); },
        InBody("<table><tr><td></td><TH></TH></tr><tr></tr></table>")},
-      {"cells and rows stay under the auto rule too", kAuto,
-       [] { return Body(E("table", E("tr", E("td", E("span")), E("th")))); },
-       InBody("<table><tr><td></td><th></th></tr></table>")},
       {"ids and names are jump targets", kAuto,
        [] {
          return Body(E("span").Rest(" ID = x"), E("p").Rest(" name='n'"), E("div").Rest(" data-id=x"),
@@ -94,20 +91,6 @@ TEST(RemoveEmptyTags, WhatEachRuleKeeps) {
        ""},
   };
   for (const auto& c : cases) EXPECT_EQ(RunOnTree(c, &RemoveEmptyTags), c.expected) << c.name;
-}
-
-// Pages that lost their drawing when rendered after optimizing, through every pass of an
-// automatic run.
-TEST(RemoveEmptyTags, AutomaticRunKeepsRenderedPages) {
-  const CTreeCase cases[] = {
-      {"a drawing of empty shapes keeps the page", kAuto,
-       [] {
-         return Doc(E("html",
-                      E("body", E("svg", E("g", E("path").Rest(" d=\"M0,0 L10,0\""))).Rest(" viewBox=\"0 0 10 10\""))));
-       },
-       "<html><body><svg viewBox=\"0 0 10 10\"><g><path d=\"M0,0 L10,0\"></path></g></svg></body></html>"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(RunOnTree(c, nullptr), c.expected) << c.name;
 }
 
 }  // namespace

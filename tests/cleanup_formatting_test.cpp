@@ -17,6 +17,7 @@ OptimizeOptions With(bool OptimizeOptions::*sw, bool OptimizeOptions::*second = 
 
 TEST(CleanFormatting, OneSweepBySwitch) {
   const OptimizeOptions allStylesAndAutomatic = With(&OptimizeOptions::deleteAllStyles, &OptimizeOptions::automatic);
+  const OptimizeOptions keepLook = With(&OptimizeOptions::automatic, &OptimizeOptions::keepLook);
   const CTreeCase cases[] = {
       {"strong renamed to b is split too", kAuto,
        [] { return Doc(E("strong", E("span", T("y")).Style("color:red;font-weight:normal"), T("z"))); },
@@ -49,6 +50,9 @@ TEST(CleanFormatting, OneSweepBySwitch) {
                     E("span", T("c")).Lang("ja"), E("span", T("d")).Lang("EN-US"), E("span", T("e")).Lang("kok"));
        },
        "<div lang=\"ZH-TW\"><span lang=\"EN-US\">a</span><p>b</p></div><span lang=\"ja\">c</span>de"},
+      {"keeping the look keeps every lang and the smart tags", keepLook,
+       [] { return Doc(E("span", T("d")).Lang("EN-US"), E("st1:City", T("c"))); },
+       "<span lang=\"EN-US\">d</span><st1:City>c</st1:City>"},
       {"word-processor leftovers go, what is not the word processor's stays", kAuto,
        [] {
          return Doc(E("head", E("meta").Void().Rest(" name=Generator content=x"),

@@ -31,6 +31,7 @@ class CliTest : public ::testing::Test {
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
   const std::vector<std::vector<std::string>> cases = {
       {"optimize", "--width", "19"},
+      {"optimize", "--line-ends", "mac"},
       {"optimize", "--in-place"},
       {"tree", "--layout-profile", "fehlt"},
       {"settings", "set", "Einstellungen", "Baumart", "zwei"},
@@ -206,6 +207,32 @@ TEST_F(CliTest, StoredLayoutSettingsAreTheDefaults) {
   EXPECT_EQ(result.out, "<ul>\r\n    <li>\r\n        a\r\n    </li>\r\n</ul>\r\n");
   auto oneLine = RunCli(Args({"optimize", "--options", "0", "--layout-mode", "1"}), "<ul><li>a</ul>");
   EXPECT_EQ(oneLine.out, "<ul><li>a</li></ul>");
+}
+
+// One kind of line end throughout, but inside pre (and textarea and script) byte for byte.
+TEST_F(CliTest, LineEndsAndKeepLookFromTheFlagOrTheStore) {
+  const std::string lf = "<p>a</p>\n<!-- x\ny -->\n<pre>a\r\nb</pre>";
+  const std::string cr = "<p>a</p>\r<!-- x\ry -->\r<pre>a\r\nb</pre>";
+  const std::string crlf = "<p>a</p>\r\n<!-- x\r\ny -->\r\n<pre>a\r\nb</pre>";
+  struct Case {
+    std::vector<std::string> flags;
+    std::string page, expected;
+  } cases[] = {
+      {{}, lf, crlf},
+      {{"--line-ends", "lf"}, cr, lf},
+      {{"--line-ends", "keep"}, lf, lf},
+      {{"--line-ends", "keep"}, cr, cr},
+  };
+  for (auto& c : cases) {
+    std::vector<std::string> args = {"optimize", "--options", "0"};
+    args.insert(args.end(), c.flags.begin(), c.flags.end());
+    auto result = RunCli(Args(args), c.page);
+    EXPECT_EQ(result.out, c.expected) << testing::PrintToString(c.flags) << " " << testing::PrintToString(c.page);
+  }
+  ASSERT_EQ(RunCli(Args({"settings", "set", "Einstellungen", "Zeilenende", "2"})).status, 0);
+  ASSERT_EQ(RunCli(Args({"settings", "set", "Einstellungen", "Darstellung bewahren", "1"})).status, 0);
+  EXPECT_EQ(RunCli(Args({"optimize", "--options", "0"}), lf).out, lf);
+  EXPECT_EQ(RunCli(Args({"optimize"}), "<p><span lang=DE>x</span></p>").out, "<p><span lang=\"DE\">x</span></p>\r\n");
 }
 
 }  // namespace

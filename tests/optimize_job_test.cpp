@@ -127,5 +127,26 @@ TEST(OptimizeJob, Utf16PagesRoundTripInTheirOwnForm) {
   EXPECT_EQ(broken.messages, kParse + "HTML Fehler: Die Seite ist kein gültiges UTF-16.\r\n");
 }
 
+// Undeclared bytes that are UTF-8 are read as UTF-8, as browsers detect them; a page that
+// declares a single-byte charset over UTF-8 bytes keeps its characters and is told so once.
+TEST(OptimizeJob, SpecialCharsFollowWhatTheBytesAre) {
+  struct Case {
+    const char* name;
+    std::string page, paragraph, note;
+  } cases[] = {
+      {"undeclared utf-8", "<p>caf\xC3\xA9 \xE4\xB8\xAD</p>", "<p>caf&eacute; \xE4\xB8\xAD</p>", ""},
+      {"undeclared, not utf-8", "<p>caf\xE9\xC3\xA9</p>", "<p>caf&eacute;&Atilde;&copy;</p>", ""},
+      {"declared single-byte over utf-8", "<meta charset=Windows-1252><p>caf\xC3\xA9</p><p>\xC3\xA9</p>",
+       "<p>caf\xC3\xA9</p>",
+       "Hinweis: Die Seite ist als UTF-8 gespeichert, erklärt aber den Zeichensatz Windows-1252. Sonderzeichen "
+       "werden nicht umgewandelt.\r\n"},
+  };
+  for (auto& c : cases) {
+    auto got = RunJob(c.page, 2, {}, 32768);
+    EXPECT_NE(got.text.find(c.paragraph), std::string::npos) << c.name << ": " << got.text;
+    EXPECT_EQ(got.messages, kParse + kBegin + c.note + kDone) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace trimvale

@@ -26,6 +26,9 @@ TEST(PageCodec, Decodes) {
     bool lossless;
   } cases[] = {
       {"undeclared is windows-1252", "a\x80\xE4", CPageEncoding::SingleByte, "", "a\xE2\x82\xAC\xC3\xA4", true},
+      {"undeclared utf-8 is utf-8", "a\xC3\xA4", CPageEncoding::Utf8, "", "a\xC3\xA4", true},
+      {"declared 1252 wins over utf-8 bytes", "<meta charset=cp1252>\xC3\xA4", CPageEncoding::SingleByte, "cp1252",
+       "<meta charset=cp1252>\xC3\x83\xC2\xA4", true},
       {"latin-1 is read as browsers read it", "<meta charset=iso-8859-1>\x80", CPageEncoding::Latin1, "iso-8859-1",
        "<meta charset=iso-8859-1>\xE2\x82\xAC", true},
       {"undefined 1252 bytes are C1 controls", "\x81\x9D", CPageEncoding::SingleByte, "", "\xC2\x81\xC2\x9D", true},

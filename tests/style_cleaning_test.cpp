@@ -32,11 +32,11 @@ TEST(RemoveDeclarationsIf, WholeNamesOnly) {
 
 TEST(RemoveWordOnlyRules, EmptiedRulesAndTheirClasses) {
   std::string sheet =
-      "/* a */p {tab-stops:1in;color:red}\r\nspan.GramE {}\r\n@media print {.x {page:a}\r\n.y {color:blue}}\r\n"
-      "q:before {content:\"}{\";mso-x:1}";
+      "/* a */p {tab-stops:1in;color:red}\r\nspan.GramE {}\r\n@media print {.x {page:a}\r\n.y {color:blue}}\n"
+      "b {page:x}\rq:before {content:\"}{\";mso-x:1}";
   CSheetClasses classes;
   RemoveWordOnlyRules(sheet, classes);
-  EXPECT_EQ(sheet, "p {color:red}\r\n@media print {\r\n.y {color:blue}}\r\nq:before {content:\"}{\"}");
+  EXPECT_EQ(sheet, "p {color:red}\r\n@media print {\r\n.y {color:blue}}\rq:before {content:\"}{\"}");
   EXPECT_TRUE(classes.IsEmptied("grame"));
   EXPECT_FALSE(classes.IsEmptied("Y"));
 }
@@ -67,13 +67,14 @@ TEST(CleanStyleSheet, Examples) {
        StyleSheetHolder::Text, ""},
       {"a line of its own goes with its line break", "p\r\n\t{margin:0;\r\n\tmso-pagination:none;\r\n\tcolor:red;}",
        StyleSheetHolder::Text, "p\r\n\t{margin:0;\r\n\tcolor:red;}"},
+      {"... a line feed too", "p\n{margin:0;\n\tmso-x:1;\n\tcolor:red;}", StyleSheetHolder::Text, "p\n{margin:0;\n\tcolor:red;}"},
+      {"... and a lone return", "p\r{margin:0;\r\tmso-x:1;\rcolor:red;}", StyleSheetHolder::Text, "p\r{margin:0;\rcolor:red;}"},
       {"a last declaration keeps the closing brace", "p {margin:0; mso-x:y}\r\ndiv {color:red}", StyleSheetHolder::Text,
        "p {margin:0;}\r\ndiv {color:red}"},
       {"page and list blocks", "@page Section1 {size:595pt;}\r\ndiv.Section1 {page:Section1;}\r\n@list l0 {x:1}",
        StyleSheetHolder::Text, "\r\ndiv.Section1 {page:Section1;}\r\n"},
       {"a block without end runs to the end", "a {x:1}\r\n@list l0 {y:1", StyleSheetHolder::Text, "a {x:1}\r"},
       {"a block ends at a second opening brace", "@list l0 {y:1 p {z:1}", StyleSheetHolder::Text, "z:1}"},
-      {"a tag rest keeps its separating blank", " type=\"text/css\"", StyleSheetHolder::TagRest, " type=\"text/css\""},
       {"a comment keeps its closing dashes", "\r\np {mso-x:1\r\n--", StyleSheetHolder::Comment, "\r\np--"},
   };
   for (auto& c : cases) {

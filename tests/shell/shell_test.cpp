@@ -261,7 +261,7 @@ class ShellTest : public QObject {
     d->Prepare(std::nullopt, OptimizeOptions::FromVector(kDefaultOptionsVector));
     QVERIFY(d->Box("automatic")->isChecked() && d->Box("commentsRest")->isChecked());
     QVERIFY(!d->Box("spanDelete")->isEnabled() && !d->findChild<QComboBox*>("profile")->isEnabled());
-    QVERIFY(d->Box("specialChars")->isEnabled());
+    QVERIFY(d->Box("specialChars")->isEnabled() && d->Box("keepLook")->isEnabled());
     QVERIFY(!d->findChild<QRadioButton*>("rangeWhole")->isEnabled());
 
     d->Prepare(OptimizeRange::Whole, OptimizeOptions::FromVector(0x8000));
@@ -269,9 +269,11 @@ class ShellTest : public QObject {
     QVERIFY(!d->Box("commentsStyle")->isEnabled());
     d->Box("deleteComments")->click();
     QVERIFY(d->Box("commentsStyle")->isEnabled());
+    d->Box("keepLook")->click();
     d->findChild<QComboBox*>("profile")->setCurrentIndex(1);
     d->accept();
     QVERIFY(d->Options().deleteComments && d->Options().useProfile && d->Options().specialChars);
+    QVERIFY(d->Options().keepLook);
     std::shared_ptr<const CTagRuleList> rules;
     QVERIFY(d->TakeRules(rules));
     QCOMPARE(rules->size(), std::size_t{1});  // the six-flag entry is skipped
