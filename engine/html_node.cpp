@@ -1,5 +1,6 @@
 #include "engine/html_node.h"
 
+#include <bit>
 #include <cstring>
 #include <ostream>
 
@@ -27,17 +28,19 @@ CCompactString& CCompactString::operator=(CCompactString&& other) noexcept {
   return *this;
 }
 
+const char* CCompactString::HeapBlock() const {
+  std::uintptr_t word = 0;
+  std::memcpy(&word, bytes_, sizeof word);
+  return reinterpret_cast<const char*>(word << 1);
+}
+
 std::size_t CCompactString::HeapSize() const {
   std::uint32_t size = 0;
-  std::memcpy(&size, bytes_ + 8, sizeof size);
+  std::memcpy(&size, HeapBlock(), sizeof size);
   return size;
 }
 
-const char* CCompactString::HeapData() const {
-  const char* data = nullptr;
-  std::memcpy(&data, bytes_, sizeof data);
-  return data;
-}
+const char* CCompactString::HeapData() const { return HeapBlock() + sizeof(std::uint32_t); }
 
 void CCompactString::Init(std::string_view s) {
   if (s.size() <= kMaxInline) {
@@ -45,17 +48,18 @@ void CCompactString::Init(std::string_view s) {
     SetInline(s.size());
     return;
   }
-  // A value is at most a whole page, and a page has fewer than 2^31 bytes.
-  char* heap = new char[s.size()];
-  std::memcpy(heap, s.data(), s.size());
+  // A value is at most a whole page, and a page has fewer than 2^31 bytes. The block comes from
+  // operator new, so it is aligned and its address loses nothing by the shift.
   const auto size = static_cast<std::uint32_t>(s.size());
-  std::memcpy(bytes_, &heap, sizeof heap);
-  std::memcpy(bytes_ + 8, &size, sizeof size);
-  bytes_[kTag] = static_cast<char>(kOnHeap);
+  char* block = static_cast<char*>(::operator new(sizeof size + s.size()));
+  std::memcpy(block, &size, sizeof size);
+  std::memcpy(block + sizeof size, s.data(), s.size());
+  const std::uintptr_t word = reinterpret_cast<std::uintptr_t>(block) >> 1;
+  std::memcpy(bytes_, &word, sizeof word);
 }
 
 void CCompactString::Release() noexcept {
-  if (OnHeap()) delete[] HeapData();
+  if (OnHeap()) ::operator delete(const_cast<char*>(HeapBlock()));
   SetInline(0);
 }
 
@@ -97,10 +101,11 @@ void CHtmlNode::SetRule(const CTagRule* rule) {
   if (extras_ || rule) Extras().rule = rule;
 }
 
-static_assert(sizeof(CCompactString) == 16);
+static_assert(std::endian::native == std::endian::little, "the in-place tag is the top byte of the heap address");
+static_assert(sizeof(CCompactString) == 8);
 // A page of `<p>x</p>` holds two nodes per 8 bytes of input: every 8 bytes of node are 2 bytes
-// of memory per input byte. 88 bytes fill a 96-byte heap block.
-static_assert(sizeof(CHtmlNode) <= 88, "a node should fit a 96-byte heap block");
+// of memory per input byte.
+static_assert(sizeof(CHtmlNode) <= 64, "a node should fit 64 bytes");
 
 std::unique_ptr<CHtmlNode> MakeNode(CHtmlNode* parent) {
   auto node = std::make_unique<CHtmlNode>();
@@ -108,21 +113,28 @@ std::unique_ptr<CHtmlNode> MakeNode(CHtmlNode* parent) {
   return node;
 }
 
-CHtmlNode* CChildList::PushBack(std::unique_ptr<CHtmlNode> node) { return InsertAfter(tail_, std::move(node)); }
+CHtmlNode* CChildList::PushBack(std::unique_ptr<CHtmlNode> node) { return InsertAfter(back(), std::move(node)); }
 
 CHtmlNode* CChildList::InsertAfter(CHtmlNode* pos, std::unique_ptr<CHtmlNode> owned) {
   CHtmlNode* node = owned.release();
-  node->prev_ = pos;
-  node->next_ = pos ? pos->next_ : head_;
-  if (node->next_) {
-    node->next_->prev_ = node;
-  } else {
-    tail_ = node;
-  }
-  if (pos) {
-    pos->next_ = node;
-  } else {
+  if (!head_) {
+    node->prev_ = node;
+    node->next_ = nullptr;
     head_ = node;
+  } else if (!pos) {
+    node->prev_ = head_->prev_;
+    node->next_ = head_;
+    head_->prev_ = node;
+    head_ = node;
+  } else {
+    node->prev_ = pos;
+    node->next_ = pos->next_;
+    if (pos->next_) {
+      pos->next_->prev_ = node;
+    } else {
+      head_->prev_ = node;  // the new last child
+    }
+    pos->next_ = node;
   }
   ++count_;
   return node;
@@ -130,15 +142,16 @@ CHtmlNode* CChildList::InsertAfter(CHtmlNode* pos, std::unique_ptr<CHtmlNode> ow
 
 std::unique_ptr<CHtmlNode> CChildList::Unlink(CHtmlNode* node) {
   if (!node) return nullptr;
-  if (node->prev_) {
-    node->prev_->next_ = node->next_;
-  } else {
+  if (node == head_) {
     head_ = node->next_;
-  }
-  if (node->next_) {
-    node->next_->prev_ = node->prev_;
+    if (head_) head_->prev_ = node->prev_;
   } else {
-    tail_ = node->prev_;
+    node->prev_->next_ = node->next_;
+    if (node->next_) {
+      node->next_->prev_ = node->prev_;
+    } else {
+      head_->prev_ = node->prev_;  // the node was the last child
+    }
   }
   node->prev_ = node->next_ = nullptr;
   --count_;
@@ -153,7 +166,7 @@ CHtmlNode* CChildList::Nth(std::size_t n) const {
     while (n--) node = node->next_;
     return node;
   }
-  CHtmlNode* node = tail_;
+  CHtmlNode* node = head_->prev_;
   for (std::size_t i = count_ - 1; i > n; --i) node = node->prev_;
   return node;
 }
@@ -177,27 +190,21 @@ CHtmlNode* CChildList::MoveAllAfter(CChildList& target, CHtmlNode* pos, CHtmlNod
 
 void CChildList::Clear() {
   // Each node's children are spliced in front of the remaining chain before the node is
-  // deleted, so no destructor ever recurses, however deep the tree.
+  // deleted, so no destructor ever recurses, however deep the tree. Only the forward links
+  // matter on the way.
   while (head_) {
     CHtmlNode* node = head_;
     head_ = node->next_;
-    --count_;
     CChildList& sub = node->children;
     if (sub.head_) {
-      sub.tail_->next_ = head_;
-      if (head_) head_->prev_ = sub.tail_;
+      sub.head_->prev_->next_ = head_;
       head_ = sub.head_;
-      count_ += sub.count_;
-      if (!tail_ || tail_ == node) tail_ = sub.tail_;
-      sub.head_ = sub.tail_ = nullptr;
+      sub.head_ = nullptr;
       sub.count_ = 0;
     }
-    if (tail_ == node) tail_ = nullptr;
-    if (head_) head_->prev_ = nullptr;
     node->next_ = node->prev_ = nullptr;
     delete node;
   }
-  head_ = tail_ = nullptr;
   count_ = 0;
 }
 
