@@ -1,7 +1,6 @@
 #include "engine/optimize_job.h"
 
 #include <string>
-#include <vector>
 
 #include "engine/charset.h"
 #include "engine/cleanup_passes.h"
@@ -50,9 +49,8 @@ int COptimizeJob::Run(const CRunConfig& config, IOutputSink& sink, const std::at
 
   const bool parsedAny = ParseDocument(ctx, *root, input);
   errorLevel_ = ctx.errorLevel;
-  // The tag stack is empty now but keeps the room it had at the deepest point of the page, as
-  // much as the tree's nodes themselves on a page nested all the way down.
-  std::vector<std::string>().swap(ctx.tagStack);
+  // The tag stack is empty now; its room goes back before the passes.
+  decltype(ctx.tagStack)().swap(ctx.tagStack);
 
   if (!parsedAny) {
     root->children.Clear();
