@@ -1,8 +1,20 @@
 #include "engine/html_node.h"
 
 #include <bit>
+#include <cstddef>
 #include <cstring>
 #include <ostream>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TRIMVALE_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TRIMVALE_ASAN 1
+#endif
+#endif
+#ifdef TRIMVALE_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
 
 namespace trimvale {
 
@@ -107,8 +119,141 @@ static_assert(sizeof(CCompactString) == 8);
 // of memory per input byte.
 static_assert(sizeof(CHtmlNode) <= 64, "a node should fit 64 bytes");
 
+// ---------------------------------------------------------------------------------------------
+// The node store
+
+namespace {
+
+// A page of tiny elements holds a node for every few bytes of input, so a node must cost its
+// 64 bytes and no more: the heap would add a header and round it up to 80. Nodes are cut from
+// blocks aligned to their size, so a node finds its block's header by masking its address.
+// Blocks are large: the heap serves smaller aligned blocks from the gaps between other data and
+// leaves the memory fragmented (64 KiB blocks cost a page of `<p>x` a fifth more), and a block's
+// pages cost memory only once they are used.
+constexpr std::size_t kBlockBytes = 1024 * 1024;
+constexpr std::size_t kSlotBytes = sizeof(CHtmlNode);
+constexpr std::size_t kSlots = kBlockBytes / kSlotBytes - 1;  // the first slot holds the header
+
+struct CNodeStore;
+
+struct CStoreBlock {
+  CNodeStore* store;         // owner of this block; not owned
+  CStoreBlock* nextPartial;  // blocks with freed slots, a list kept by the store
+  CStoreBlock* prevPartial;
+  void* freeSlots = nullptr;  // freed slots of this block, linked through their first word
+  std::uint32_t live = 0;     // nodes alive in this block
+  std::uint32_t cut = 0;      // slots cut from the block's start so far
+  bool partial = false;       // on the store's list of blocks with freed slots
+};
+static_assert(sizeof(CStoreBlock) <= kSlotBytes);
+
+// The blocks of one tree. It lives as long as one of its blocks does: the last block to empty
+// takes it along.
+struct CNodeStore {
+  CStoreBlock* current = nullptr;  // the block new slots are cut from; not owned
+  CStoreBlock* partial = nullptr;  // first block with freed slots; not owned
+  std::size_t blocks = 0;          // blocks alive
+};
+
+void Poison(void* slot) {
+#ifdef TRIMVALE_ASAN
+  ASAN_POISON_MEMORY_REGION(slot, kSlotBytes);
+#else
+  (void)slot;
+#endif
+}
+
+void Unpoison(void* slot) {
+#ifdef TRIMVALE_ASAN
+  ASAN_UNPOISON_MEMORY_REGION(slot, kSlotBytes);
+#else
+  (void)slot;
+#endif
+}
+
+CStoreBlock* BlockOf(const void* slot) {
+  return reinterpret_cast<CStoreBlock*>(reinterpret_cast<std::uintptr_t>(slot) & ~(kBlockBytes - 1));
+}
+
+void RemovePartial(CNodeStore& store, CStoreBlock& block) {
+  if (block.prevPartial) {
+    block.prevPartial->nextPartial = block.nextPartial;
+  } else {
+    store.partial = block.nextPartial;
+  }
+  if (block.nextPartial) block.nextPartial->prevPartial = block.prevPartial;
+  block.partial = false;
+}
+
+void* TakeSlot(CNodeStore& store) {
+  if (CStoreBlock* block = store.partial) {
+    void* slot = block->freeSlots;
+    Unpoison(slot);
+    std::memcpy(&block->freeSlots, slot, sizeof(void*));
+    if (!block->freeSlots) RemovePartial(store, *block);
+    ++block->live;
+    return slot;
+  }
+  if (!store.current || store.current->cut == kSlots) {
+    void* memory = ::operator new(kBlockBytes, std::align_val_t{kBlockBytes});
+    store.current = new (memory) CStoreBlock{&store, nullptr, nullptr};
+    ++store.blocks;
+  }
+  CStoreBlock& block = *store.current;
+  ++block.live;
+  return reinterpret_cast<char*>(&block) + kSlotBytes * (1 + block.cut++);
+}
+
+void GiveBackSlot(void* slot) {
+  CStoreBlock& block = *BlockOf(slot);
+  CNodeStore& store = *block.store;
+  if (--block.live == 0) {
+    if (block.partial) RemovePartial(store, block);
+    if (store.current == &block) store.current = nullptr;
+    ::operator delete(static_cast<void*>(&block), std::align_val_t{kBlockBytes});
+    if (--store.blocks == 0) delete &store;
+    return;
+  }
+  std::memcpy(slot, &block.freeSlots, sizeof(void*));
+  block.freeSlots = slot;
+  Poison(slot);
+  if (!block.partial) {
+    block.partial = true;
+    block.prevPartial = nullptr;
+    block.nextPartial = store.partial;
+    if (store.partial) store.partial->prevPartial = &block;
+    store.partial = &block;
+  }
+}
+
+}  // namespace
+
+void CHtmlNode::operator delete(CHtmlNode* node, std::destroying_delete_t) noexcept {
+  const bool inStore = node->inStore;
+  node->~CHtmlNode();
+  if (inStore) {
+    GiveBackSlot(node);
+  } else {
+    ::operator delete(static_cast<void*>(node));
+  }
+}
+
 std::unique_ptr<CHtmlNode> MakeNode(CHtmlNode* parent) {
-  auto node = std::make_unique<CHtmlNode>();
+  if (parent && !parent->inStore) {
+    auto node = std::unique_ptr<CHtmlNode>(new CHtmlNode());
+    node->parent = parent;
+    return node;
+  }
+  void* slot = nullptr;
+  if (parent) {
+    slot = TakeSlot(*BlockOf(parent)->store);
+  } else {
+    auto store = std::make_unique<CNodeStore>();
+    slot = TakeSlot(*store);
+    store.release();  // its block owns it now
+  }
+  auto node = std::unique_ptr<CHtmlNode>(new (slot) CHtmlNode());
+  node->inStore = true;
   node->parent = parent;
   return node;
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -168,6 +169,10 @@ struct CHtmlNode {
   // Between words and inline tags it renders as a space, so the serializer writes one there.
   bool spaceBefore : 1 = false;
   bool spaceAtEnd : 1 = false;
+  bool inStore : 1 = false;  // lives in a slot of its tree's node store; set by MakeNode only
+
+  // Frees a node made by MakeNode into its store, any other into the heap.
+  static void operator delete(CHtmlNode* node, std::destroying_delete_t) noexcept;
 
   CHtmlNode* NextSibling() const { return next_; }
   // The first child's back link holds the last child, whose forward link is null.
@@ -203,7 +208,10 @@ struct CHtmlNode {
 
 inline CHtmlNode* CChildList::back() const { return head_ ? head_->prev_ : nullptr; }
 
-// A new node with the initial values and the given parent (not appended anywhere).
+// A new node with the initial values and the given parent (not appended anywhere). Nodes live
+// in 1 MiB blocks of a store shared by a tree: no allocator header per node, and a block goes
+// back as soon as its last node is freed. A node made without a parent starts a new store; one
+// made under a parent that is not in a store (a root on the stack) goes to the heap.
 std::unique_ptr<CHtmlNode> MakeNode(CHtmlNode* parent);
 
 }  // namespace trimvale
