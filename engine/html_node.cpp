@@ -153,6 +153,7 @@ struct CNodeStore {
   CStoreBlock* current = nullptr;  // the block new slots are cut from; not owned
   CStoreBlock* partial = nullptr;  // first block with freed slots; not owned
   std::size_t blocks = 0;          // blocks alive
+  std::size_t live = 0;            // nodes alive in all blocks
 };
 
 void Poison(void* slot) {
@@ -192,6 +193,7 @@ void* TakeSlot(CNodeStore& store) {
     std::memcpy(&block->freeSlots, slot, sizeof(void*));
     if (!block->freeSlots) RemovePartial(store, *block);
     ++block->live;
+    ++store.live;
     return slot;
   }
   if (!store.current || store.current->cut == kSlots) {
@@ -201,17 +203,40 @@ void* TakeSlot(CNodeStore& store) {
   }
   CStoreBlock& block = *store.current;
   ++block.live;
-  return reinterpret_cast<char*>(&block) + kSlotBytes * (1 + block.cut++);
+  ++store.live;
+  void* slot = reinterpret_cast<char*>(&block) + kSlotBytes * (1 + block.cut++);
+  Unpoison(slot);  // a block cut again from its start may hold freed slots
+  return slot;
+}
+
+void FreeBlock(CNodeStore& store, CStoreBlock& block) {
+  if (block.partial) RemovePartial(store, block);
+  if (store.current == &block) store.current = nullptr;
+  ::operator delete(static_cast<void*>(&block), std::align_val_t{kBlockBytes});
+  --store.blocks;
 }
 
 void GiveBackSlot(void* slot) {
   CStoreBlock& block = *BlockOf(slot);
   CNodeStore& store = *block.store;
+  --store.live;
   if (--block.live == 0) {
-    if (block.partial) RemovePartial(store, block);
-    if (store.current == &block) store.current = nullptr;
-    ::operator delete(static_cast<void*>(&block), std::align_val_t{kBlockBytes});
-    if (--store.blocks == 0) delete &store;
+    if (store.live == 0) {
+      // The tree's last node: the store goes, with the block kept empty to cut from, if any.
+      FreeBlock(store, block);
+      if (store.current) FreeBlock(store, *store.current);
+      delete &store;
+      return;
+    }
+    if (store.current == &block) {
+      // Kept to cut from again: freeing it would make the next node take a new block, and a
+      // node made and freed in turn at a block's edge would take and free one every time.
+      if (block.partial) RemovePartial(store, block);
+      block.freeSlots = nullptr;
+      block.cut = 0;
+      return;
+    }
+    FreeBlock(store, block);
     return;
   }
   std::memcpy(slot, &block.freeSlots, sizeof(void*));

@@ -14,17 +14,6 @@ std::unique_ptr<CHtmlNode> Named(CHtmlNode* parent, const std::string& name) {
   return node;
 }
 
-// A million nested levels and a million siblings are freed without recursion (a recursive
-// destructor overflows the stack long before that under the sanitizers).
-TEST(ChildList, DeepAndWideTreesAreFreedIteratively) {
-  auto root = MakeNode(nullptr);
-  CHtmlNode* cur = root.get();
-  for (int i = 0; i < 1'000'000; ++i) cur = cur->children.PushBack(Named(cur, "div"));
-  for (int i = 0; i < 1'000'000; ++i) cur->children.PushBack(Named(cur, "b"));
-  root.reset();
-  SUCCEED();
-}
-
 // The last child is kept in the first child's back link: insertions and removals at either end
 // must keep both directions and the count right.
 TEST(ChildList, KeepsBothDirectionsAtEitherEnd) {
