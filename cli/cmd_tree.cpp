@@ -92,8 +92,9 @@ struct CTreeCommand {
     ctx.sourceName = sourceName;
     CTreePrinter printer;
     ctx.observer = &printer;
-    CHtmlNode root;
-    ParseDocument(ctx, root, decoded.utf8);
+    // A root of its own store, so that the page's nodes are cut from its blocks.
+    const std::unique_ptr<CHtmlNode> root = MakeNode(nullptr);
+    ParseDocument(ctx, *root, decoded.utf8);
     if (!printer.Finish()) {
       sink.AppendText(StdoutFailed(printer.Failed()) + "\r\n");
       return kExitIoError;

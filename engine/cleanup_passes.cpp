@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <deque>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -76,12 +78,25 @@ struct CVisit {
   CHtmlNode* holder = nullptr;       // the node whose child list holds it; null for a lone root
   CHtmlNode* grandHolder = nullptr;  // the holder's holder, or null
   bool inRawText = false;            // it lies inside a script or style element
+  std::size_t holderDepth = 0;       // the holder's depth below the walk's start (0: above it)
 };
 
-struct CWalkFrame {
-  CHtmlNode* node;  // the node whose children are being walked
+// A frame per element of the path being walked, so two words each: the raw-text flag rides in
+// the lowest bit of the node's address, which alignment leaves clear.
+class CWalkFrame {
+ public:
+  CWalkFrame(CHtmlNode* node, CHtmlNode* nextChild, bool inRawText)
+      : next(nextChild), nodeBits_(reinterpret_cast<std::uintptr_t>(node) | (inRawText ? 1U : 0U)) {}
+  // The node whose children are being walked.
+  CHtmlNode* Node() const { return reinterpret_cast<CHtmlNode*>(nodeBits_ & ~std::uintptr_t{1}); }
+  // Node() is, or lies inside, a script or style element.
+  bool InRawText() const { return (nodeBits_ & 1U) != 0; }
+
   CHtmlNode* next;  // the child to visit next (the noted position)
-  bool inRawText;   // `node` is, or lies inside, a script or style element
+
+ private:
+  static_assert(alignof(CHtmlNode) >= 2);
+  std::uintptr_t nodeBits_;
 };
 
 // Walks the tree below `start` in the order of a recursive walk: a node is treated first
@@ -109,7 +124,7 @@ class CTreeWalk {
     while (!stack_.empty()) {
       CWalkFrame& top = stack_.back();
       if (!top.next || ctx_.Cancelled()) {
-        CHtmlNode& done = *top.node;
+        CHtmlNode& done = *top.Node();
         const PassResult verdict = pass_.Leave(done);
         stack_.pop_back();
         if (stack_.empty()) {
@@ -121,8 +136,8 @@ class CTreeWalk {
       }
       CHtmlNode& child = *top.next;
       top.next = child.NextSibling();
-      const bool childInRaw = top.inRawText;
-      CVisit childVisit{top.node, HolderOf(stack_.size() - 1), childInRaw};
+      const bool childInRaw = top.InRawText();
+      CVisit childVisit{top.Node(), HolderOf(stack_.size() - 1), childInRaw, stack_.size()};
       if (std::optional<PassResult> verdict = pass_.Enter(child, childVisit)) {
         startVerdict = Carry(child, *verdict);
         continue;
@@ -134,7 +149,7 @@ class CTreeWalk {
 
  private:
   void Push(CHtmlNode& node, bool holderInRaw) {
-    stack_.push_back({&node, node.children.front(), holderInRaw || IsStyleElement(&node) || IsScriptElement(&node)});
+    stack_.emplace_back(&node, node.children.front(), holderInRaw || IsStyleElement(&node) || IsScriptElement(&node));
   }
 
   // White space stands after `node` in `holder`: on the next sibling, or at the holder's end.
@@ -147,13 +162,13 @@ class CTreeWalk {
   }
 
   // The holder of the node of frame `index`.
-  CHtmlNode* HolderOf(std::size_t index) const { return index > 0 ? stack_[index - 1].node : stack_[0].node->parent; }
+  CHtmlNode* HolderOf(std::size_t index) const { return index > 0 ? stack_[index - 1].Node() : stack_[0].Node()->parent; }
 
   // Carries out the verdict of `child` on the list of the top frame's node. Returns the verdict
   // that ends up on the start node (only meaningful once the stack is empty).
   PassResult Carry(CHtmlNode& child, PassResult verdict) {
     CWalkFrame& frame = stack_.back();
-    CHtmlNode& holder = *frame.node;
+    CHtmlNode& holder = *frame.Node();
     switch (verdict) {
       case PassResult::Keep:
         break;
@@ -194,7 +209,7 @@ class CTreeWalk {
   // that followed S, comes right after S. N's walk ends; P's walk goes on after N's old next
   // sibling, so S and M are met again in the next sweep.
   PassResult SplitHolderAt(CHtmlNode& split) {
-    CHtmlNode& n = *stack_.back().node;
+    CHtmlNode& n = *stack_.back().Node();
     CHtmlNode* p = HolderOf(stack_.size() - 1);
     if (!p) return PassResult::Keep;  // a lone start node cannot be split: the child just stays
     CHtmlNode* rest = split.NextSibling();
@@ -214,7 +229,9 @@ class CTreeWalk {
 
   CRunContext& ctx_;
   TPass& pass_;
-  std::vector<CWalkFrame> stack_;
+  // The path from the start node down, a frame per level; a deque, which grows without copying
+  // and never holds twice the room it needs on a page nested all the way down.
+  std::deque<CWalkFrame> stack_;
 };
 
 template <class TPass>
@@ -411,10 +428,11 @@ class CWordMarkupPass {
   PageEncoding encoding_;
 };
 
-// What a holder passes on to the nodes inside it.
+// What a holder passes on to the nodes inside it. Only holders that change it (a lang of their
+// own, the start of a drawing) get a frame, so a page nested all the way down costs none.
 struct CLangFrame {
-  const CHtmlNode* node;
-  std::string_view lang;  // points into the node's own lang, or an ancestor's
+  std::size_t depth;      // the holder's depth in the walk (0: the walk's start lies below it)
+  std::string_view lang;  // points into the holder's own lang, or an ancestor's
   bool inDrawing;         // it is, or lies inside, an svg or math element
 };
 
@@ -423,6 +441,9 @@ class CFormattingPass {
   explicit CFormattingPass(const OptimizeOptions& options) : options_(options) {}
 
   std::optional<PassResult> Enter(CHtmlNode& node, const CVisit& visit) {
+    // Every node is entered, so the frames of a subtree are dropped at the first node after it,
+    // which lies at the subtree's depth or above.
+    while (!langs_.empty() && langs_.back().depth > visit.holderDepth) langs_.pop_back();
     const bool unneeded = options_.automatic || options_.unneededFormats;
     if ((options_.strongToB || options_.automatic) && node.kind == TagKind::Strong)
       node.name.assign(1, 'b');  // (not = "b": GCC 12 misreports -Wrestrict there)
@@ -473,20 +494,21 @@ class CFormattingPass {
   PassResult Leave(CHtmlNode&) { return PassResult::Keep; }
 
  private:
-  // The language in force for the children of `visit.holder`. The languages of the holders met
-  // are kept on a stack, so that finding it costs the same however deep the tree is.
+  // What is in force for the children of `visit.holder`: the frame of the deepest holder on the
+  // path down to it that has one (Enter has dropped the frames of subtrees already left).
   const CLangFrame* HolderFrame(const CVisit& visit) {
-    while (!langs_.empty() && langs_.back().node != visit.holder) langs_.pop_back();
     if (!visit.holder) return nullptr;
     if (langs_.empty()) {
-      // The walk began below the holder: what it passes on comes from its own ancestors, once.
+      // What the walk's start inherits comes from its own ancestors, looked up once.
+      const CHtmlNode* outer = visit.holder;
+      for (std::size_t d = visit.holderDepth; d > 0 && outer; --d) outer = outer->parent;
       std::string_view lang;
       bool drawing = false;
-      for (const CHtmlNode* up = visit.holder; up; up = up->parent) {
+      for (const CHtmlNode* up = outer; up; up = up->parent) {
         if (lang.empty()) lang = up->Lang();
         drawing = drawing || IsDrawing(*up);
       }
-      langs_.push_back({visit.holder, lang, drawing});
+      langs_.push_back({0, lang, drawing});
     }
     return &langs_.back();
   }
@@ -501,8 +523,11 @@ class CFormattingPass {
   // Notes what `node`'s children inherit, before they are walked.
   void EnterHolder(const CHtmlNode& node, const CVisit& visit) {
     const std::string_view own = node.Lang();
-    const bool drawing = IsDrawing(node) || InDrawing(visit);
-    langs_.push_back({&node, own.empty() ? InheritedLang(visit) : own, drawing});
+    const bool drawing = IsDrawing(node) && !InDrawing(visit);
+    if (own.empty() && !drawing) return;
+    const CLangFrame* holder = HolderFrame(visit);
+    langs_.push_back({visit.holderDepth + 1, own.empty() && holder ? holder->lang : own,
+                      drawing || (holder && holder->inDrawing)});
   }
 
   static bool IsEastAsian(std::string_view lang) {
@@ -529,7 +554,7 @@ class CFormattingPass {
     return !shows;
   }
 
-  std::vector<CLangFrame> langs_;
+  std::vector<CLangFrame> langs_;  // innermost last
   CSheetClasses classes_;
 
   // The style sheet of a style element is in its child, a comment or (without one) a text; the

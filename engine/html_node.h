@@ -4,12 +4,14 @@
 // breadth are built, walked and destroyed without recursion.
 //
 // A page of many tiny elements holds one node for every few bytes of input, so the node is kept
-// small: names and texts live in 16-byte strings that hold up to 15 bytes in place, and the
-// attribute values and profile rule that most nodes lack live in a side record made on first use.
+// small: names and texts live in 8-byte strings that hold up to 7 bytes in place, a child list
+// keeps its last child in its first child's back link, and the attribute values and profile rule
+// that most nodes lack live in a side record made on first use.
 
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -20,8 +22,9 @@ namespace trimvale {
 
 struct CHtmlNode;
 
-// A string of 16 bytes: up to 15 bytes in place, longer ones on the heap at their exact size.
-// Names and texts are assigned whole and rarely edited, so there is no spare capacity to keep.
+// A string of 8 bytes: up to 7 bytes in place (most tag names, short texts), longer ones on the
+// heap at their exact size behind their length. Names and texts are assigned whole and rarely
+// edited, so there is no spare capacity to keep.
 class CCompactString {
  public:
   CCompactString() noexcept { SetInline(0); }
@@ -42,7 +45,7 @@ class CCompactString {
   void clear() { assign(std::string_view()); }
 
   bool empty() const { return size() == 0; }
-  std::size_t size() const { return OnHeap() ? HeapSize() : bytes_[kTag]; }
+  std::size_t size() const { return OnHeap() ? HeapSize() : static_cast<unsigned char>(bytes_[kTag]) & kSizeMask; }
   const char* data() const { return OnHeap() ? HeapData() : bytes_; }
   const char* begin() const { return data(); }
   const char* end() const { return data() + size(); }
@@ -75,23 +78,27 @@ class CCompactString {
   friend std::ostream& operator<<(std::ostream& out, const CCompactString& s);
 
  private:
-  static constexpr std::size_t kTag = 15;  // byte holding the in-place size or kOnHeap
-  static constexpr unsigned char kOnHeap = 0xFF;
-  static constexpr std::size_t kMaxInline = 15;
+  static constexpr std::size_t kTag = 7;  // byte holding kInline and the in-place size
+  static constexpr unsigned char kInline = 0x80;
+  static constexpr unsigned char kSizeMask = 0x7F;
+  static constexpr std::size_t kMaxInline = 7;
 
-  bool OnHeap() const { return static_cast<unsigned char>(bytes_[kTag]) == kOnHeap; }
+  bool OnHeap() const { return (static_cast<unsigned char>(bytes_[kTag]) & kInline) == 0; }
   std::size_t HeapSize() const;
   const char* HeapData() const;
-  void SetInline(std::size_t size) { bytes_[kTag] = static_cast<char>(size); }
+  const char* HeapBlock() const;
+  void SetInline(std::size_t size) { bytes_[kTag] = static_cast<char>(kInline | size); }
   void Init(std::string_view s);
   void Release() noexcept;
 
-  // In place: the characters from byte 0, their count in byte 15. On the heap: the owned
-  // buffer's address in bytes 0-7, its size in bytes 8-11, kOnHeap in byte 15.
-  alignas(8) char bytes_[16];
+  // In place: the characters from byte 0, kInline with their count in byte 7. On the heap: the
+  // owned block's address shifted right by one (blocks are aligned, and the top bit stays clear
+  // to tell it from kInline), the block holding a 32-bit length and then the characters.
+  alignas(8) char bytes_[8];
 };
 
-// Owning, doubly linked list of child nodes, threaded through the children's sibling links.
+// Owning, doubly linked list of child nodes, threaded through the children's sibling links; the
+// first child's back link holds the last child, so the list needs no tail field of its own.
 // Insertion, removal and moving a range are O(1) per node moved, so passes that dissolve or
 // split elements stay linear however wide a level is.
 class CChildList {
@@ -102,7 +109,7 @@ class CChildList {
   ~CChildList() { Clear(); }
 
   CHtmlNode* front() const { return head_; }
-  CHtmlNode* back() const { return tail_; }
+  CHtmlNode* back() const;
   std::size_t size() const { return count_; }
   bool empty() const { return count_ == 0; }
 
@@ -112,7 +119,7 @@ class CChildList {
   CHtmlNode* InsertAfter(CHtmlNode* pos, std::unique_ptr<CHtmlNode> node);
   // Takes `node` out of the list and hands ownership back.
   std::unique_ptr<CHtmlNode> Unlink(CHtmlNode* node);
-  std::unique_ptr<CHtmlNode> PopBack() { return Unlink(tail_); }
+  std::unique_ptr<CHtmlNode> PopBack() { return Unlink(back()); }
   // The n-th child from the head (0-based), or nullptr.
   CHtmlNode* Nth(std::size_t n) const;
 
@@ -128,7 +135,6 @@ class CChildList {
 
  private:
   CHtmlNode* head_ = nullptr;  // owned (the whole chain is)
-  CHtmlNode* tail_ = nullptr;
   std::uint32_t count_ = 0;  // a page has fewer than 2^31 bytes, so fewer nodes
 };
 
@@ -163,9 +169,14 @@ struct CHtmlNode {
   // Between words and inline tags it renders as a space, so the serializer writes one there.
   bool spaceBefore : 1 = false;
   bool spaceAtEnd : 1 = false;
+  bool inStore : 1 = false;  // lives in a slot of its tree's node store; set by MakeNode only
+
+  // Frees a node made by MakeNode into its store, any other into the heap.
+  static void operator delete(CHtmlNode* node, std::destroying_delete_t) noexcept;
 
   CHtmlNode* NextSibling() const { return next_; }
-  CHtmlNode* PrevSibling() const { return prev_; }
+  // The first child's back link holds the last child, whose forward link is null.
+  CHtmlNode* PrevSibling() const { return prev_ && prev_->next_ ? prev_ : nullptr; }
 
   const std::string& CssClass() const { return extras_ ? extras_->cssClass : Empty(); }
   const std::string& Style() const { return extras_ ? extras_->style : Empty(); }
@@ -191,10 +202,16 @@ struct CHtmlNode {
 
   std::unique_ptr<CNodeExtras> extras_;  // owned; null while the node has none of them
   CHtmlNode* prev_ = nullptr;            // sibling links, maintained by the owning CChildList
+                                         // (prev_ of a first child is the last child)
   CHtmlNode* next_ = nullptr;
 };
 
-// A new node with the initial values and the given parent (not appended anywhere).
+inline CHtmlNode* CChildList::back() const { return head_ ? head_->prev_ : nullptr; }
+
+// A new node with the initial values and the given parent (not appended anywhere). Nodes live
+// in 1 MiB blocks of a store shared by a tree: no allocator header per node, and a block goes
+// back as soon as its last node is freed. A node made without a parent starts a new store; one
+// made under a parent that is not in a store (a root on the stack) goes to the heap.
 std::unique_ptr<CHtmlNode> MakeNode(CHtmlNode* parent);
 
 }  // namespace trimvale

@@ -1,7 +1,8 @@
 #include "engine/optimize_job.h"
 
+#include <cstdint>
+#include <new>
 #include <string>
-#include <vector>
 
 #include "engine/charset.h"
 #include "engine/cleanup_passes.h"
@@ -51,9 +52,8 @@ int COptimizeJob::Run(const CRunConfig& config, IOutputSink& sink, const std::at
 
   const bool parsedAny = ParseDocument(ctx, *root, input);
   errorLevel_ = ctx.errorLevel;
-  // The tag stack is empty now but keeps the room it had at the deepest point of the page, as
-  // much as the tree's nodes themselves on a page nested all the way down.
-  std::vector<std::string>().swap(ctx.tagStack);
+  // The tag stack is empty now; its room goes back before the passes.
+  decltype(ctx.tagStack)().swap(ctx.tagStack);
 
   if (!parsedAny) {
     root->children.Clear();
@@ -76,8 +76,16 @@ int COptimizeJob::Run(const CRunConfig& config, IOutputSink& sink, const std::at
   // Each top-level node is written and freed in turn, so the whole tree and the whole output
   // never have to exist side by side; the input is released first for the same reason. A run
   // cancelled while writing leaves a partial text, which callers never use after a cancel.
+  // The output's room is taken once and generously: pages of it never written cost no memory,
+  // while a string that outgrows its room holds its old and its new copy at once, up to three
+  // times its size. Room that cannot be had is simply not taken.
+  const std::size_t room = input.size() <= SIZE_MAX / 4 ? input.size() * 4 : input.size();
   std::string().swap(input);
   std::string output;
+  try {
+    output.reserve(room);
+  } catch (const std::bad_alloc&) {
+  }
   ctx.lineStart = 0;
   while (CHtmlNode* top = root->children.front()) {
     if (ctx.Cancelled()) break;

@@ -3,6 +3,8 @@
 // frames, so the depth of a page costs heap, never call stack.
 #include "engine/parser.h"
 
+#include <deque>
+
 #include "engine/attributes.h"
 #include "engine/parser_internal.h"
 #include "rules/text_util.h"
@@ -20,14 +22,16 @@ bool CarriesDroppedSpace(const CHtmlNode& dropped) {
 int CParser::ParseElement(CHtmlNode& top, int depth) {
   // Each frame is an element whose children are being read, innermost last. A call of the
   // element parser on a child becomes a new frame; its result goes back to the frame below.
-  std::vector<CFrame> frames;
+  // A deque, which grows without copying and never holds twice the room it needs: a page nested
+  // all the way down has a frame per element.
+  std::deque<CFrame> frames;
   CHtmlNode* node = &top;
   int nodeDepth = depth;
   for (;;) {
     int result = Enter(*node, nodeDepth);
     if (result == kDescend) {
       CHtmlNode* child = node->children.PushBack(MakeNode(node));
-      frames.push_back({node, nodeDepth, child, static_cast<std::size_t>(ctx_.parsePos)});
+      frames.push_back({node, child, static_cast<std::uint32_t>(ctx_.parsePos)});
       node = child;
       ++nodeDepth;
       continue;
@@ -41,7 +45,7 @@ int CParser::ParseElement(CHtmlNode& top, int depth) {
       result = Resume(frame, result);
       if (result == kDescend) {
         node = frame.child;
-        nodeDepth = frame.depth + 1;
+        nodeDepth = depth + static_cast<int>(frames.size());
         break;
       }
       frames.pop_back();
@@ -105,7 +109,7 @@ int CParser::Resume(CFrame& frame, int childResult) {
   }
   frame.child = node.children.PushBack(MakeNode(&node));
   frame.child->spaceBefore = pendingSpace;
-  frame.childPos = static_cast<std::size_t>(ctx_.parsePos);
+  frame.childPos = static_cast<std::uint32_t>(ctx_.parsePos);
   return kDescend;
 }
 

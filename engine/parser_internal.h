@@ -87,11 +87,11 @@ class CParser {
   void ClearStack();
 
  private:
+  // A frame per open element, so kept to three words; its depth is its place on the stack.
   struct CFrame {
     CHtmlNode* node;   // the open element whose children are being read; not owned
-    int depth;         // its depth
     CHtmlNode* child;  // the child being parsed, owned by node->children
-    std::size_t childPos;  // where the child's token begins, for its attribute warnings
+    std::uint32_t childPos;  // where the child's token begins, for its attribute warnings
   };
   static constexpr int kDescend = 2;  // a frame asks for its next child to be parsed
 

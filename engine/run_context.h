@@ -4,10 +4,12 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/html_node.h"
 #include "engine/output_sink.h"
 #include "engine/source_position.h"
 #include "rules/optimize_options.h"
@@ -79,7 +81,9 @@ struct CRunContext {
   std::int8_t errorLevel = 0;      // 0 none, 1 small errors, 2 severe errors; only rises
   std::int32_t unwindCount = 0;    // enclosing elements still to close after a deep end-tag match
   std::int32_t sameNameMoves = 0;  // trailing same-named children moved up in this unwinding
-  std::vector<std::string> tagStack;  // open elements' names (or endif markers), innermost last
+  // Open elements' names (or endif markers), innermost last. A deque of compact strings: a page
+  // nested all the way down has an entry per element, and a vector would hold up to twice that.
+  std::deque<CCompactString> tagStack;
   std::int32_t lineStart = 0;      // serializer: where the current output line begins
   std::string_view lineEnd = "\r\n";  // serializer: what ends each output line (a literal)
   PageEncoding pageEncoding = PageEncoding::SingleByte;

@@ -4,6 +4,7 @@
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "engine/style_cleaning.h"
@@ -423,7 +424,9 @@ class CTreeWriter {
 
   CRunContext& ctx_;
   CLineWriter w_;
-  std::vector<CFrame> stack_;  // open elements, innermost last
+  // Open elements, innermost last; a deque, which grows without copying and never holds twice
+  // the room it needs, since a page nested all the way down has a frame per element.
+  std::deque<CFrame> stack_;
   bool atBoundary_ = true;     // the last tag written was a block edge: white space after it never shows
 };
 

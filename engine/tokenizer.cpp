@@ -231,8 +231,8 @@ CParser::CParser(CRunContext& ctx, std::string_view text) : ctx_(ctx), text_(tex
   // Positions are 32-bit in the run state; a longer input is read up to what they can address.
   constexpr std::size_t kMaxInput = static_cast<std::size_t>(INT32_MAX);
   if (text_.size() > kMaxInput) text_ = text_.substr(0, kMaxInput);
-  for (const std::string& entry : ctx_.tagStack) {
-    ++entriesByName_[entry];
+  for (const CCompactString& entry : ctx_.tagStack) {
+    ++entriesByName_[entry.str()];
     if (IsPreformattedEntry(entry)) ++preformattedOpen_;
   }
 }
@@ -240,13 +240,13 @@ CParser::CParser(CRunContext& ctx, std::string_view text) : ctx_(ctx), text_(tex
 void CParser::Push(std::string entry) {
   if (IsPreformattedEntry(entry)) ++preformattedOpen_;
   ++entriesByName_[entry];
-  ctx_.tagStack.push_back(std::move(entry));
+  ctx_.tagStack.emplace_back(entry);
 }
 
 void CParser::Pop() {
-  const std::string& entry = ctx_.tagStack.back();
+  const CCompactString& entry = ctx_.tagStack.back();
   if (IsPreformattedEntry(entry)) --preformattedOpen_;
-  auto it = entriesByName_.find(entry);
+  auto it = entriesByName_.find(entry.str());
   if (it != entriesByName_.end() && --it->second == 0) entriesByName_.erase(it);
   ctx_.tagStack.pop_back();
 }
@@ -347,7 +347,7 @@ std::int32_t CParser::ReadTextRun(CHtmlNode& node, std::size_t p) {
 
 std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) {
   const auto used = static_cast<std::int32_t>(e - p + 1);
-  std::vector<std::string>& stack = ctx_.tagStack;
+  std::deque<CCompactString>& stack = ctx_.tagStack;
   if (stack.empty()) {
     Report(ctx_, ParseMessage::kEndTagAtTopLevel, p);
     node.skip = true;
@@ -364,7 +364,7 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
     return used;
   }
   if (stack.size() >= 2 && EqualsNoCase(stack[stack.size() - 2], node.name)) {
-    const std::string inner = stack.back();
+    const std::string inner = stack.back().str();
     Pop();
     Pop();
     ++ctx_.unwindCount;

@@ -46,10 +46,11 @@ TEST(CleanFormatting, OneSweepBySwitch) {
        "<span style=\"background-color:red\">&nbsp;</span><span style=\"color:blue\">&nbsp;x</span>"},
       {"lang stays where the text or its holder is Chinese, Japanese or Korean", kAuto,
        [] {
-         return Doc(E("div", E("span", T("a")).Lang("EN-US"), E("p", E("span", T("b")))).Lang("ZH-TW"),
+         return Doc(E("div", E("span", T("a")).Lang("EN-US"), E("p", E("span", T("b")).Lang("EN-US"))).Lang("ZH-TW"),
                     E("span", T("c")).Lang("ja"), E("span", T("d")).Lang("EN-US"), E("span", T("e")).Lang("kok"));
        },
-       "<div lang=\"ZH-TW\"><span lang=\"EN-US\">a</span><p>b</p></div><span lang=\"ja\">c</span>de"},
+       "<div lang=\"ZH-TW\"><span lang=\"EN-US\">a</span><p><span lang=\"EN-US\">b</span></p></div>"
+       "<span lang=\"ja\">c</span>de"},
       {"keeping the look keeps every lang and the smart tags", keepLook,
        [] { return Doc(E("span", T("d")).Lang("EN-US"), E("st1:City", T("c"))); },
        "<span lang=\"EN-US\">d</span><st1:City>c</st1:City>"},

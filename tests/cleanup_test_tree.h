@@ -77,9 +77,13 @@ void AppendChildren(CHtmlNode& parent, TChildren&&... children) {
       ...);
 }
 
+// Nodes built one by one and attached later live on the heap: a node made by MakeNode without
+// a parent starts a store of its own, a block for one node.
+inline std::unique_ptr<CHtmlNode> LoneNode() { return std::unique_ptr<CHtmlNode>(new CHtmlNode()); }
+
 template <class... TChildren>
 CNodeBuilder E(std::string name, TChildren&&... children) {
-  auto node = MakeNode(nullptr);
+  auto node = LoneNode();
   node->kind = ClassifyTagName(name);
   node->name = std::move(name);
   AppendChildren(*node, std::forward<TChildren>(children)...);
@@ -87,7 +91,7 @@ CNodeBuilder E(std::string name, TChildren&&... children) {
 }
 
 inline CNodeBuilder T(std::string text) {
-  auto node = MakeNode(nullptr);
+  auto node = LoneNode();
   node->kind = TagKind::Text;
   node->endTagKind = kEndTagNone;
   node->isBare = text.empty();
@@ -97,7 +101,7 @@ inline CNodeBuilder T(std::string text) {
 
 // A comment; `text` is its content up to and including the closing "--".
 inline CNodeBuilder C(std::string text) {
-  auto node = MakeNode(nullptr);
+  auto node = LoneNode();
   node->name = "!--";
   node->kind = TagKind::Comment;
   node->endTagKind = kEndTagNone;

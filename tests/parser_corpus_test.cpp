@@ -51,7 +51,7 @@ class CTextAccountant : public IParseObserver {
 
  private:
   bool InVerbatim() const {
-    for (const std::string& entry : ctx_->tagStack) {
+    for (const CCompactString& entry : ctx_->tagStack) {
       if (EqualsNoCase(entry, "pre") || EqualsNoCase(entry, "textarea") || EqualsNoCase(entry, "script")) return true;
     }
     return false;

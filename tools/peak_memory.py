@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Peak memory of whole `trimvale-cli optimize` processes: on pages of 1, 10 and 50 MB built by
 repeating the body of a real word-processor page (or the bundled sample without a corpus), on
-that page itself, and on 5 MB pages of many tiny elements (`<p>x</p>`, small nested lists, and
-one list nested all the way down). Prints bytes of peak resident memory per input byte."""
+that page itself, and on pages of many tiny elements: 5 MB of `<p>x</p>`, of small nested lists
+and of one list nested all the way down, and 4 MB of `<p>x` and of `<a>` without end tags, where
+each element ends up inside the one before. Prints bytes of peak resident memory per input byte."""
 import os
 import pathlib
 import re
@@ -64,6 +65,8 @@ tiny_pages = [
     ("5MB <p>x</p>", [(b"<p>x</p>", five_mb // 8)]),
     ("5MB lists", [(lists, five_mb // len(lists))]),
     ("5MB deep list", [(b"<ul><li>x", five_mb // 19), (b"</li></ul>", five_mb // 19)]),
+    ("4MB <p>x", [(b"<p>x", (4 << 20) // 4)]),
+    ("4MB <a>", [(b"<a>", (4 << 20) // 3)]),
 ]
 
 print(f"seed page: {seed_path.name}")
