@@ -312,6 +312,7 @@ class EditorsTest : public QObject {
       return static_cast<int>(QDialog::Rejected);
     }};
     Q_EMIT dialog->editProfilesRequested(QStringLiteral("Bereinigt"));
+    QCoreApplication::processEvents();  // the window opens the editor queued
     QCOMPARE(items(), (QStringList{QString::fromUtf8(text::kNoProfile), "Ohne Klassen", "Neu"}));
     QCOMPARE(list->currentIndex(), 0);
     f.answers = {[&](QDialog& editor) {
@@ -320,6 +321,7 @@ class EditorsTest : public QObject {
       return editor.result();
     }};
     Q_EMIT dialog->editProfilesRequested(QString());
+    QCoreApplication::processEvents();  // the window opens the editor queued
     QCOMPARE(list->currentIndex(), 2);
   }
 

@@ -175,6 +175,7 @@ class WizardTest : public QObject {
       return dialog.result();
     };
     f.window->Action("wizard")->trigger();
+    QCoreApplication::processEvents();  // commands run queued
     QCOMPARE(f.choicesRun, QList<int>{choice});
     QCOMPARE(f.store.ReadInt("Assistent", "Auswahl", -1), choice);
     QCOMPARE(f.store.ReadInt("Assistent", "Beim Start zeigen", -1), 0);
@@ -277,6 +278,7 @@ class WizardTest : public QObject {
   void HelpCommandsShowTheirTopic() {
     CWindowFixture f;
     f.window->Action("helpTopics")->trigger();
+    QCoreApplication::processEvents();  // commands run queued
     f.window->OptimizeOptionsDialog()->findChild<QPushButton*>("help")->click();
     QCOMPARE(f.helpTopics, (QStringList{topic::kIndex, topic::kOptimizeDialog}));
     QVERIFY(HelpTopicPath(QStringLiteral("../tips.txt")).isEmpty());
