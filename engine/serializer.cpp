@@ -4,7 +4,6 @@
 #include <array>
 #include <climits>
 #include <cstdint>
-#include <deque>
 #include <vector>
 
 #include "engine/style_cleaning.h"
@@ -219,14 +218,6 @@ std::string StartTag(const CHtmlNode& node) {
 }
 
 // One open element on the explicit stack of the writer.
-struct CFrame {
-  const CHtmlNode* node;
-  const CHtmlNode* next;    // next child to write, or null when all are written
-  int level;                // the element's own indentation level
-  bool asItStands;          // the element lies inside content that is written as it stands
-  bool childrenAsItStands;  // ... or its own content is
-};
-
 enum class Step {
   kDone,     // the node is completely written
   kDescend,  // the start tag is written; children and end tag follow
@@ -237,36 +228,58 @@ class CTreeWriter {
  public:
   CTreeWriter(CRunContext& ctx, std::string& out) : ctx_(ctx), w_(ctx, out) {}
 
+  // Walks the tree by its own links (first child, next sibling, parent) rather than with a stack
+  // of open elements: a page nested all the way down would otherwise hold a frame per element
+  // while it is written. What a frame would hold is found again on the way up: the level by
+  // undoing the step down, and "as it stands" from the one element whose content began it.
   bool Write(const CHtmlNode& top, int level) {
-    if (!Enter(top, level, InsideContentKeptAsItStands(top))) return false;
-    while (!stack_.empty()) {
-      CFrame& frame = stack_.back();
-      if (const CHtmlNode* child = frame.next) {
-        frame.next = child->NextSibling();
-        const bool childAsItStands = frame.childrenAsItStands;
-        int childLevel = frame.level;
-        if (Has(frame.node->layoutBits, layout_bit::kIndentChildren) && childLevel < INT_MAX) ++childLevel;
-        if (!Enter(*child, childLevel, childAsItStands)) return false;  // `frame` may dangle from here
-      } else {
-        WriteEndTag(frame);
-        stack_.pop_back();
+    topAsItStands_ = InsideContentKeptAsItStands(top);
+    const CHtmlNode* node = &top;
+    for (;;) {
+      bool descended = false;
+      if (!Enter(*node, level, descended)) return false;
+      if (descended) {
+        if (const CHtmlNode* first = node->children.front()) {
+          if (Has(node->layoutBits, layout_bit::kIndentChildren) && level < INT_MAX) ++level;
+          node = first;
+          continue;
+        }
+        WriteEndTag(*node, level);
+      }
+      // The node is complete: on to its next sibling, or up, closing each element on the way.
+      for (;;) {
+        if (node == &top) return true;
+        if (const CHtmlNode* next = node->NextSibling()) {
+          node = next;
+          break;
+        }
+        node = node->parent;
+        if (Has(node->layoutBits, layout_bit::kIndentChildren) && level > 0) --level;
+        WriteEndTag(*node, level);
       }
     }
-    return true;
   }
 
  private:
-  // Writes what comes before the node's children; pushes a frame when children and an end tag
-  // follow. False stops the whole output.
-  bool Enter(const CHtmlNode& node, int level, bool asItStands) {
+  // Whether `node` lies inside content that is written as it stands (a node on the current path).
+  bool AsItStands(const CHtmlNode& node) const {
+    return topAsItStands_ || (asItStandsRoot_ != nullptr && asItStandsRoot_ != &node);
+  }
+  // Whether the children of the element on the current path are written as they stand.
+  bool ChildrenAsItStands() const { return topAsItStands_ || asItStandsRoot_ != nullptr; }
+
+  // Writes what comes before the node's children; `descended` tells whether children and an end
+  // tag follow. False stops the whole output.
+  bool Enter(const CHtmlNode& node, int level, bool& descended) {
     if (ctx_.Cancelled()) return false;
+    const bool asItStands = AsItStands(node);
     const Step step = asItStands ? WriteAsItStands(node) : WriteStart(node, level);
     if (step == Step::kStop) return false;
-    if (step == Step::kDescend) {
+    descended = step == Step::kDescend;
+    if (descended) {
       // Whether the content is kept as it stands is found once: a style can be long.
-      const bool childrenAsItStands = asItStands || KeepsContentAsItStands(node);
-      if (!childrenAsItStands) BreaksAfterStartTag(node.layoutBits);
-      stack_.push_back({&node, node.children.front(), level, asItStands, childrenAsItStands});
+      if (!asItStands && KeepsContentAsItStands(node)) asItStandsRoot_ = &node;
+      if (!ChildrenAsItStands()) BreaksAfterStartTag(node.layoutBits);
     }
     return true;
   }
@@ -369,18 +382,19 @@ class CTreeWriter {
     }
   }
 
-  void WriteEndTag(const CFrame& frame) {
-    const CHtmlNode& node = *frame.node;
+  void WriteEndTag(const CHtmlNode& node, int level) {
     const std::uint8_t bits = node.layoutBits;
-    const bool plain = frame.childrenAsItStands;
+    const bool plain = ChildrenAsItStands();
+    const bool asItStands = AsItStands(node);
+    if (asItStandsRoot_ == &node) asItStandsRoot_ = nullptr;
     if (!plain && !w_.Out().empty()) {
       if (w_.EndsWithLineFeed()) {
         if (Has(bits, layout_bit::kBreakBeforeEnd2)) w_.Break();
-        w_.Indent(frame.level);
+        w_.Indent(level);
       } else if (Has(bits, layout_bit::kBreakBeforeEnd1)) {
         w_.Break();
         if (Has(bits, layout_bit::kBreakBeforeEnd2)) w_.Break();
-        w_.Indent(frame.level);
+        w_.Indent(level);
       }
     }
     const std::string& out = w_.OutConst();
@@ -392,7 +406,7 @@ class CTreeWriter {
     // A conditional section ends with its own marker, and nothing is laid out after it.
     if (node.kind == TagKind::DownlevelIf || node.kind == TagKind::CommentIf) {
       const std::string_view marker = node.kind == TagKind::DownlevelIf ? "<![endif]>" : "<![endif]-->";
-      if (frame.asItStands) {
+      if (asItStands) {
         w_.AppendAsItStands(marker);
       } else {
         w_.Out() += marker;
@@ -402,7 +416,7 @@ class CTreeWriter {
     std::string tag = "</";
     tag += node.name;
     tag += '>';
-    if (frame.asItStands) {
+    if (asItStands) {
       w_.AppendAsItStands(tag);
       return;
     }
@@ -424,9 +438,8 @@ class CTreeWriter {
 
   CRunContext& ctx_;
   CLineWriter w_;
-  // Open elements, innermost last; a deque, which grows without copying and never holds twice
-  // the room it needs, since a page nested all the way down has a frame per element.
-  std::deque<CFrame> stack_;
+  bool topAsItStands_ = false;                   // the whole subtree lies in content kept as it stands
+  const CHtmlNode* asItStandsRoot_ = nullptr;  // the open element whose content is kept as it stands
   bool atBoundary_ = true;     // the last tag written was a block edge: white space after it never shows
 };
 
