@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "shell/button_accessibility.h"
 #include "shell/main_window.h"
 #include "shell/shell_environment.h"
 #include "shell/texts.h"
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
   }
 
   QApplication app(argc, argv);
+  InstallQueuedButtonAccessibility();
   QApplication::setApplicationName(QString::fromUtf8(text::kAppName));
   QApplication::setOrganizationName(QStringLiteral("Harbeck"));
   // The installed desktop entry and icon: how desktops match the window to its menu entry.
