@@ -87,11 +87,11 @@ class CParser {
   void ClearStack();
 
  private:
-  // A frame per open element, so kept to three words; its depth is its place on the stack.
+  // The innermost frame of the element parser, as references into its stacks; its depth is
+  // its place on them.
   struct CFrame {
-    CHtmlNode* node;   // the open element whose children are being read; not owned
-    CHtmlNode* child;  // the child being parsed, owned by node->children
-    std::uint32_t childPos;  // where the child's token begins, for its attribute warnings
+    CHtmlNode*& child;        // the child being parsed, owned by its parent's children
+    std::uint32_t& childPos;  // where the child's token begins, for its attribute warnings
   };
   static constexpr int kDescend = 2;  // a frame asks for its next child to be parsed
 
@@ -106,8 +106,8 @@ class CParser {
 
   // Element parser parts.
   int Enter(CHtmlNode& node, int depth);  // 0 or 1 when done, kDescend when children follow
-  int Resume(CFrame& frame, int childResult);
-  int Unwind(CFrame& frame);
+  int Resume(CFrame frame, int childResult);
+  int Unwind(CFrame frame);
   void SettlePendingMoves();
 
   // Same-named children moved up by an unwinding are moved once, to where the unwinding leaves
