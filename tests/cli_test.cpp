@@ -53,13 +53,6 @@ TEST_F(CliTest, UnreadableInputExitsWithOneNamingTheFile) {
   }
 }
 
-TEST_F(CliTest, OptimizeWritesTheResultToStandardOutputAndMessagesWithLineFeeds) {
-  auto result = RunCli(Args({"optimize", "--options", "0"}), "<p>Hallo</p>");
-  ASSERT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(result.out, "<p>Hallo</p>\r\n");
-  EXPECT_EQ(result.err, "Parse Datei\nBeginne Optimierung\nDatei optimiert, setze Dokument zusammen...\n\n");
-}
-
 // A result held back by the error gate never replaces the output file or the page itself.
 TEST_F(CliTest, OutputFileAndInPlaceOnlyWhenTheResultIsWritten) {
   const auto page = dir_ / "seite.htm", target = dir_ / "ziel.htm";

@@ -25,41 +25,38 @@ constexpr const char* kLayouts =
     "[Mein]\n0=a\\#1\\#00000000\n1=b\\#1\\#00000000\n2=c\\#1\\#00000000\n3=d\\#1\\#00000000\n"
     "[Zweit]\n0=x\\#0\\#\"\\#\"\n";
 
+// kLayouts with the first occurrence of each `from` replaced by its `to`.
+std::string Changed(std::initializer_list<std::pair<std::string_view, std::string_view>> changes) {
+  std::string text = kLayouts;
+  for (const auto& [from, to] : changes) text.replace(text.find(from), from.size(), to);
+  return text;
+}
+
 TEST(RuleFileEdit, ChangesLeaveExactlyTheExpectedFile) {
   using Edit = std::function<std::string(CSectionFile&)>;
   struct Row {
     const char* name;
     Edit edit;
-    const char* expected;
+    std::string expected;
   } rows[] = {
       {"save three of four tags: the fourth place is removed, the rest stays where it stood",
        [](CSectionFile& f) {
          return WriteLayoutProfile(f, "mein", {{"a", "1", "00000000"}, {"c", "2", "11111111"}, {"d", "1", "00000000"}},
                                    1);
        },
-       "[vorlagen]\n1=standard\n2=Eine Zeile\n3=Baum\n4=Mein\n5=Zweit\n"
-       "[standard]\n0=p\\#2\\#10000101\n"
-       "[Mein]\n0=a\\#1\\#00000000\n1=c\\#2\\#11111111\n2=d\\#1\\#00000000\n"
-       "[Zweit]\n0=x\\#0\\#\"\\#\"\n"},
+       Changed({{"1=b\\#1\\#00000000\n2=c\\#1\\#00000000\n3=d", "1=c\\#2\\#11111111\n2=d"}})},
       {"save two tags of a profile that had one: the second is added after the first",
        [](CSectionFile& f) {
          return WriteLayoutProfile(f, "Zweit", {{"x", "0", "00000000"}, {"y", "1", "11111111"}}, 0);
        },
-       "[vorlagen]\n1=standard\n2=Eine Zeile\n3=Baum\n4=Mein\n5=Zweit\n"
-       "[standard]\n0=p\\#2\\#10000101\n"
-       "[Mein]\n0=a\\#1\\#00000000\n1=b\\#1\\#00000000\n2=c\\#1\\#00000000\n3=d\\#1\\#00000000\n"
-       "[Zweit]\n0=x\\#0\\#00000000\n1=y\\#1\\#11111111\n"},
+       Changed({{"0=x\\#0\\#\"\\#\"\n", "0=x\\#0\\#00000000\n1=y\\#1\\#11111111\n"}})},
       {"new profile from a template: the list gets key 6, the copy the template's text unchanged",
        [](CSectionFile& f) { return AddProfileToList(f, kLayoutProfileList, "Kopie", "Zweit"); },
-       "[vorlagen]\n1=standard\n2=Eine Zeile\n3=Baum\n4=Mein\n5=Zweit\n6=Kopie\n"
-       "[standard]\n0=p\\#2\\#10000101\n"
-       "[Mein]\n0=a\\#1\\#00000000\n1=b\\#1\\#00000000\n2=c\\#1\\#00000000\n3=d\\#1\\#00000000\n"
-       "[Zweit]\n0=x\\#0\\#\"\\#\"\n\n[Kopie]\n0=x\\#0\\#\"\\#\"\n"},
+       Changed({{"5=Zweit\n", "5=Zweit\n6=Kopie\n"}}) + "\n[Kopie]\n0=x\\#0\\#\"\\#\"\n"},
       {"delete the fourth of five: the list reads 1 to 4, the section is gone",
        [](CSectionFile& f) { return DeleteProfileFromList(f, kLayoutProfileList, "Mein"); },
-       "[vorlagen]\n1=standard\n2=Eine Zeile\n3=Baum\n4=Zweit\n"
-       "[standard]\n0=p\\#2\\#10000101\n"
-       "[Zweit]\n0=x\\#0\\#\"\\#\"\n"},
+       Changed({{"4=Mein\n5=Zweit\n", "4=Zweit\n"},
+                {"[Mein]\n0=a\\#1\\#00000000\n1=b\\#1\\#00000000\n2=c\\#1\\#00000000\n3=d\\#1\\#00000000\n", ""}})},
   };
   for (const Row& row : rows) {
     CTempDir dir;
