@@ -159,54 +159,38 @@ class WizardTest : public QObject {
     QCOMPARE(f.store.ReadInt("Tip", "StartUp", -1), 0);
   }
 
-  // "Weiter >" stores the choice and the box, then runs the choice.
-  void WizardRunsEachChoice_data() {
-    QTest::addColumn<int>("choice");
-    for (int i = 0; i < 4; ++i) QTest::newRow(qPrintable(QString::number(i))) << i;
-  }
-  void WizardRunsEachChoice() {
-    QFETCH(int, choice);
-    CWindowFixture f;
-    f.store.WriteInt("Assistent", "Erststart", 0);
-    f.answer = [choice](QDialog& dialog) {
-      dialog.findChild<QRadioButton*>(QStringLiteral("choice%1").arg(choice))->setChecked(true);
-      dialog.findChild<QCheckBox*>("showAtStart")->setChecked(false);
-      dialog.findChild<QPushButton*>("next")->click();
-      return dialog.result();
-    };
-    f.window->Action("wizard")->trigger();
-    QCoreApplication::processEvents();  // commands run queued
-    QCOMPARE(f.choicesRun, QList<int>{choice});
-    QCOMPARE(f.store.ReadInt("Assistent", "Auswahl", -1), choice);
-    QCOMPARE(f.store.ReadInt("Assistent", "Beim Start zeigen", -1), 0);
-  }
-
-  // "Abbrechen" stores nothing and runs nothing; the dialog opens on the stored values, and a
-  // stored choice out of range on the first one.
-  void WizardCancelStoresNothing_data() {
+  // "Weiter >" stores the choice and the box, then runs the choice; "Abbrechen" stores and runs
+  // nothing. The dialog opens on the stored choice, on the first one when that is out of range.
+  void WizardChoices_data() {
     QTest::addColumn<int>("stored");
     QTest::addColumn<int>("preset");
-    QTest::newRow("stored 2") << 2 << 2;
-    QTest::newRow("stored 7") << 7 << 0;
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<bool>("next");
+    for (int i = 0; i < 4; ++i) QTest::addRow("next, choice %d", i) << 2 << 2 << i << true;
+    QTest::newRow("cancel, stored 7") << 7 << 0 << 3 << false;
   }
-  void WizardCancelStoresNothing() {
+  void WizardChoices() {
     QFETCH(int, stored);
     QFETCH(int, preset);
+    QFETCH(int, choice);
+    QFETCH(bool, next);
     CWindowFixture f;
     f.store.WriteInt("Assistent", "Erststart", 0);
     f.store.WriteInt("Assistent", "Auswahl", stored);
     int presetSeen = -1;
-    f.answer = [&presetSeen](QDialog& dialog) {
+    f.answer = [&](QDialog& dialog) {
       presetSeen = static_cast<StartWizard&>(dialog).SelectedChoice();
-      dialog.findChild<QRadioButton*>("choice3")->setChecked(true);
-      dialog.findChild<QPushButton*>("cancel")->click();
+      dialog.findChild<QRadioButton*>(QStringLiteral("choice%1").arg(choice))->setChecked(true);
+      dialog.findChild<QCheckBox*>("showAtStart")->setChecked(false);
+      dialog.findChild<QPushButton*>(next ? "next" : "cancel")->click();
       return dialog.result();
     };
-    f.window->ShowWizard();
+    f.window->Action("wizard")->trigger();
+    QCoreApplication::processEvents();  // commands run queued
     QCOMPARE(presetSeen, preset);
-    QVERIFY(f.choicesRun.isEmpty());
-    QCOMPARE(f.store.ReadInt("Assistent", "Auswahl", -99), stored);
-    QCOMPARE(f.store.ReadInt("Assistent", "Beim Start zeigen", -99), -99);
+    QCOMPARE(f.choicesRun, next ? QList<int>{choice} : QList<int>{});
+    QCOMPARE(f.store.ReadInt("Assistent", "Auswahl", -99), next ? choice : stored);
+    QCOMPARE(f.store.ReadInt("Assistent", "Beim Start zeigen", -99), next ? 0 : -99);
   }
 
   // Start-up: tips (when their box says so), then the wizard (when its value says so), and the
