@@ -354,10 +354,21 @@ class EditorsTest : public QObject {
     };
     QCOMPARE(entries("Mein"), entries("standard"));
     QVERIFY(f.questions.isEmpty());
+
+    // Deleting the fourth of five profiles rewrites the list as 1-4 and shows the one before it.
+    QSignalSpy removed(&editor, &TagLayoutEditor::profileRemoved);
+    editor.findChild<QComboBox*>("profile")->setCurrentIndex(3);
+    Click(&editor, "deleteProfile");
+    QCOMPARE(f.questions, QStringList{QString::fromUtf8(text::kAskDeleteProfile)});
+    QCOMPARE(f.Keys("tageinst.txt", "vorlagen"), (std::vector<std::int32_t>{1, 2, 3, 4}));
+    QVERIFY(f.Keys("tageinst.txt", "Mein").empty());
+    QCOMPARE(removed.value(0).value(0).toInt(), 3);
+    QCOMPARE(editor.SelectedIndex(), 2);
   }
 
   // Editing several tags keeps the fields in which they differ; a duplicate name is refused
-  // whatever its letter case; what is saved is what the command line lays out by.
+  // whatever its letter case; switching to another profile saves, and what is saved is what the
+  // command line lays out by.
   void LayoutEditorEditsTags() {
     CFixture f;
     f.Write("tageinst.txt", kTenTags);
@@ -398,31 +409,13 @@ class EditorsTest : public QObject {
     tags->topLevelItem(0)->setSelected(false);
     tags->topLevelItem(10)->setSelected(false);
     Click(&editor, "deleteTags");
-    Click(&editor, "ok");
+    editor.findChild<QComboBox*>("profile")->setCurrentIndex(4);
     QCOMPARE(f.questions, QStringList{QString::fromUtf8(text::kAskSaveProfile)});
     QCOMPARE(f.Keys("tageinst.txt", "Zehn"), (std::vector<std::int32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
     const CLayoutProfileRead read = ReadLayoutProfile(f.Path("tageinst.txt"), "Zehn");
     QCOMPARE(read.table.Records()[0].layoutBits, std::uint8_t{0});
     QCOMPARE(read.table.Records()[7].name, std::string("neu"));
     QVERIFY(f.Cli({"--layout-profile", "Zehn"}, page).contains("</p><p>"));
-  }
-
-  // Deleting three of ten tags and switching saves entries 0-6; deleting the fourth of five
-  // profiles rewrites the list as 1-4 and shows the one before it.
-  void LayoutEditorRenumbers() {
-    CFixture f;
-    f.Write("tageinst.txt", kTenTags);
-    TagLayoutEditor editor(f.Path("tageinst.txt"), 3, f.prompts);
-    QSignalSpy removed(&editor, &TagLayoutEditor::profileRemoved);
-    for (int row : {2, 5, 7}) editor.TagList()->topLevelItem(row)->setSelected(true);
-    Click(&editor, "deleteTags");
-    editor.findChild<QComboBox*>("profile")->setCurrentIndex(4);
-    QCOMPARE(f.Keys("tageinst.txt", "Zehn"), (std::vector<std::int32_t>{0, 1, 2, 3, 4, 5, 6}));
-    editor.findChild<QComboBox*>("profile")->setCurrentIndex(3);
-    Click(&editor, "deleteProfile");
-    QCOMPARE(f.Keys("tageinst.txt", "vorlagen"), (std::vector<std::int32_t>{1, 2, 3, 4}));
-    QCOMPARE(removed.value(0).value(0).toInt(), 3);
-    QCOMPARE(editor.SelectedIndex(), 2);
   }
 
   // After OK in the layout editor the main window's next run uses what was saved.
