@@ -105,7 +105,8 @@ TEST_F(CliTest, PositionsPrefixEachParseReport) {
   test::WriteFile(file, "\xEF\xBB\xBF<ul><li>\xC3\xA4</b>");
   EXPECT_EQ(RunCli(Args({"tree", "--positions", file})).err, file + ":1:10: Ein Endtag zuviel, b wird gelöscht\n");
   const auto batch = RunCli(Args({"files", "--positions", "--backup", "0", "-j", "2", file}));
-  EXPECT_NE(batch.err.find("\n" + file + ":1:10: Ein Endtag zuviel, b wird gelöscht\n"), std::string::npos) << batch.err;
+  EXPECT_NE(batch.err.find("\n" + file + ":1:10: Ein Endtag zuviel, b wird gelöscht\n"), std::string::npos)
+      << batch.err;
 }
 
 // A page nested a million deep must not print a square of blanks: from 64 levels on, the
@@ -193,39 +194,34 @@ TEST_F(CliTest, SettingsWriteThroughALink) {
   EXPECT_EQ(test::ReadFile(dir_ / "echt" / "t.ini"), "[Einstellungen]\nBaumart=2\n");
 }
 
-TEST_F(CliTest, StoredLayoutSettingsAreTheDefaults) {
-  ASSERT_EQ(RunCli(Args({"settings", "set", "Einstellungen", "Baumart", "2"})).status, 0);
-  ASSERT_EQ(RunCli(Args({"settings", "set", "Einstellungen", "Anz Leerzeichen Einschub", "4"})).status, 0);
-  auto result = RunCli(Args({"optimize", "--options", "0"}), "<ul><li>a</ul>");
-  EXPECT_EQ(result.out, "<ul>\r\n    <li>\r\n        a\r\n    </li>\r\n</ul>\r\n");
-  auto oneLine = RunCli(Args({"optimize", "--options", "0", "--layout-mode", "1"}), "<ul><li>a</ul>");
-  EXPECT_EQ(oneLine.out, "<ul><li>a</li></ul>");
-}
-
-// One kind of line end throughout, but inside pre (and textarea and script) byte for byte.
-TEST_F(CliTest, LineEndsAndKeepLookFromTheFlagOrTheStore) {
+// The store's layout values are the defaults that flags override. One kind of line end
+// throughout, but inside pre (and textarea and script) byte for byte.
+TEST_F(CliTest, LayoutAndLineEndsFromTheFlagOrTheStore) {
   const std::string lf = "<p>a</p>\n<!-- x\ny -->\n<pre>a\r\nb</pre>";
   const std::string cr = "<p>a</p>\r<!-- x\ry -->\r<pre>a\r\nb</pre>";
   const std::string crlf = "<p>a</p>\r\n<!-- x\r\ny -->\r\n<pre>a\r\nb</pre>";
+  const std::string tree = "Baumart=2\nAnz Leerzeichen Einschub=4\n";
   struct Case {
+    std::string stored;  // entries of [Einstellungen]
     std::vector<std::string> flags;
     std::string page, expected;
   } cases[] = {
-      {{}, lf, crlf},
-      {{"--line-ends", "lf"}, cr, lf},
-      {{"--line-ends", "keep"}, lf, lf},
-      {{"--line-ends", "keep"}, cr, cr},
+      {"", {"--options", "0"}, lf, crlf},
+      {"", {"--options", "0", "--line-ends", "lf"}, cr, lf},
+      {"", {"--options", "0", "--line-ends", "keep"}, lf, lf},
+      {"", {"--options", "0", "--line-ends", "keep"}, cr, cr},
+      {"Zeilenende=2\n", {"--options", "0"}, lf, lf},
+      {tree, {"--options", "0"}, "<ul><li>a</ul>", "<ul>\r\n    <li>\r\n        a\r\n    </li>\r\n</ul>\r\n"},
+      {tree, {"--options", "0", "--layout-mode", "1"}, "<ul><li>a</ul>", "<ul><li>a</li></ul>"},
+      {"Darstellung bewahren=1\n", {}, "<p><span lang=DE>x</span></p>", "<p><span lang=\"DE\">x</span></p>\r\n"},
   };
   for (auto& c : cases) {
-    std::vector<std::string> args = {"optimize", "--options", "0"};
+    test::WriteFile(dir_ / "s.ini", "[Einstellungen]\n" + c.stored);
+    std::vector<std::string> args = {"optimize"};
     args.insert(args.end(), c.flags.begin(), c.flags.end());
-    auto result = RunCli(Args(args), c.page);
-    EXPECT_EQ(result.out, c.expected) << testing::PrintToString(c.flags) << " " << testing::PrintToString(c.page);
+    EXPECT_EQ(RunCli(Args(args), c.page).out, c.expected)
+        << c.stored << testing::PrintToString(c.flags) << " " << testing::PrintToString(c.page);
   }
-  ASSERT_EQ(RunCli(Args({"settings", "set", "Einstellungen", "Zeilenende", "2"})).status, 0);
-  ASSERT_EQ(RunCli(Args({"settings", "set", "Einstellungen", "Darstellung bewahren", "1"})).status, 0);
-  EXPECT_EQ(RunCli(Args({"optimize", "--options", "0"}), lf).out, lf);
-  EXPECT_EQ(RunCli(Args({"optimize"}), "<p><span lang=DE>x</span></p>").out, "<p><span lang=\"DE\">x</span></p>\r\n");
 }
 
 }  // namespace
