@@ -1,5 +1,5 @@
 #pragma once
-// SHA-256 for the golden checksums of the tests: standard library only, hashing whole strings.
+// SHA-256 for the golden checksums of the tests (libcrypto's), hashing whole strings.
 
 #include <string>
 #include <string_view>

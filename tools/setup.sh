@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev            # libFuzzer and the sanitizer runtimes
   libgtest-dev libgmock-dev libbenchmark-dev
+  libssl-dev                          # SHA-256 of the golden checksums in the tests
   libcli11-dev                        # argument parsing of trimvale-cli
   qt6-base-dev qt6-webengine-dev      # the desktop program (widgets, print, test, web views)
   xvfb xauth                          # a virtual display for the web views in tests and the demo
