@@ -5,7 +5,6 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -49,10 +48,6 @@ class BatchOptimizerTest : public ::testing::Test {
       job.text = "OPT[" + job.text + "]";
       return CJobRunResult{1, 0};
     };
-    callbacks.completed = [this](const CBatchRunResult& r) {
-      std::lock_guard lock(mutex);
-      results.push_back(r);
-    };
     store.WriteString(setting::kGeneral, "Sikop Endung", ".bak");
     EXPECT_TRUE(WriteExclusionList((programFolder / "lst.dat").string(), {}));
   }
@@ -78,21 +73,7 @@ class BatchOptimizerTest : public ::testing::Test {
   CStringSink sink;
   CBatchCallbacks callbacks;
   std::function<void(const std::string& text, const std::atomic<bool>& flag)> onRun;
-  std::mutex mutex;
-  std::vector<CBatchRunResult> results;
 };
-
-TEST_F(BatchOptimizerTest, TwoFileListRunsCountFromZeroEachTime) {
-  for (const char* f : {"a.htm", "b.htm"}) Make(f, "x");
-  auto batch = Make();
-  for (int run = 0; run < 2; ++run) {
-    sink.Clear();
-    Finish(*batch, batch->RunFileList({P("a.htm"), P("b.htm")}));
-    EXPECT_TRUE(sink.Text().ends_with("Byte\r\n\r\n" + Summary(2))) << sink.Text();
-  }
-  ASSERT_EQ(results.size(), 2u);
-  EXPECT_EQ(results[1].optimizedCount, 2);
-}
 
 // A file-list run has no start directory, even right after a directory run or when one is handed in.
 TEST_F(BatchOptimizerTest, SummaryEmptiesTheStartDirectoryForTheNextFileListRun) {
