@@ -10,7 +10,6 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
-#include <tuple>
 
 #include "batch/batch_paths.h"
 #include "batch/one_file_job.h"

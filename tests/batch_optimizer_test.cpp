@@ -8,7 +8,6 @@
 #include <set>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "batch/exclusion_list.h"
 #include "rules/settings_table.h"

@@ -2,12 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 

@@ -121,13 +121,6 @@ TEST_F(CliTest, TreeIndentsAtMost64Levels) {
   EXPECT_EQ(result.out.substr(result.out.size() - 136), "\n" + deepest + "[71] x\n");
 }
 
-TEST_F(CliTest, ProfileRulesApplyOnlyWhenAProfileIsNamed) {
-  auto plain = RunCli(Args({"optimize", "--options", "0"}), "<b>x</b>");
-  auto withProfile = RunCli(Args({"optimize", "--options", "0", "--profile", "fett"}), "<b>x</b>");
-  EXPECT_EQ(plain.out, "<b>x</b>");
-  EXPECT_EQ(withProfile.out, "<strong>x</strong>");
-}
-
 // Rule and settings files that are there but cannot be used are reported, and the run goes on
 // as without them; a FIFO must not hang the run and a link to /dev/zero must not fill memory.
 TEST_F(CliTest, UnusableRuleAndSettingsFilesAreReported) {
@@ -194,9 +187,10 @@ TEST_F(CliTest, SettingsWriteThroughALink) {
   EXPECT_EQ(test::ReadFile(dir_ / "echt" / "t.ini"), "[Einstellungen]\nBaumart=2\n");
 }
 
-// The store's layout values are the defaults that flags override. One kind of line end
-// throughout, but inside pre (and textarea and script) byte for byte.
-TEST_F(CliTest, LayoutAndLineEndsFromTheFlagOrTheStore) {
+// The store's layout values are the defaults that flags override; profile rules apply only when
+// a profile is named. One kind of line end throughout, but inside pre (and textarea and script)
+// byte for byte.
+TEST_F(CliTest, OptionsFromTheFlagOrTheStore) {
   const std::string lf = "<p>a</p>\n<!-- x\ny -->\n<pre>a\r\nb</pre>";
   const std::string cr = "<p>a</p>\r<!-- x\ry -->\r<pre>a\r\nb</pre>";
   const std::string crlf = "<p>a</p>\r\n<!-- x\r\ny -->\r\n<pre>a\r\nb</pre>";
@@ -214,6 +208,8 @@ TEST_F(CliTest, LayoutAndLineEndsFromTheFlagOrTheStore) {
       {tree, {"--options", "0"}, "<ul><li>a</ul>", "<ul>\r\n    <li>\r\n        a\r\n    </li>\r\n</ul>\r\n"},
       {tree, {"--options", "0", "--layout-mode", "1"}, "<ul><li>a</ul>", "<ul><li>a</li></ul>"},
       {"Darstellung bewahren=1\n", {}, "<p><span lang=DE>x</span></p>", "<p><span lang=\"DE\">x</span></p>\r\n"},
+      {"", {"--options", "0"}, "<b>x</b>", "<b>x</b>"},
+      {"", {"--options", "0", "--profile", "fett"}, "<b>x</b>", "<strong>x</strong>"},
   };
   for (auto& c : cases) {
     test::WriteFile(dir_ / "s.ini", "[Einstellungen]\n" + c.stored);

@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <optional>
 
 #include "rules/file_settings_store.h"
 #include "rules/settings_table.h"
