@@ -96,7 +96,7 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
                                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     return answer == QMessageBox::Yes ? 1 : answer == QMessageBox::No ? 0 : -1;
   };
-  execDialog = [](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
+  runDialog = [](QDialog& dialog) { return dialog.exec(); };
   chooseFileToOpen = [this] {
     return QFileDialog::getOpenFileName(this, Plain(text::kOpen), QString(),
                                         T(text::kHtmlFilter) + ";;" + T(text::kAllFilter));
@@ -144,7 +144,6 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
   // Queued: the dialog's button returns before the next window starts its own event loop.
   connect(optimizeDialog_, &OptimizeDialog::settingsRequested, this, [this] { ShowSettings(); },
           Qt::QueuedConnection);
-  runDialog = [](QDialog& dialog) { return dialog.exec(); };
   connect(optimizeDialog_, &OptimizeDialog::editProfilesRequested, this, &MainWindow::EditOptimizationProfiles,
           Qt::QueuedConnection);
   connect(optimizeDialog_, &OptimizeDialog::helpRequested, this, [this](const QString& topic) { showHelp(topic); });
@@ -558,7 +557,7 @@ void MainWindow::Optimize() {
   const int end = cursor.selectionEnd();
   optimizeDialog_->Prepare(start == end ? OptimizeRange::Whole : OptimizeRange::Selection, env_.options);
   for (;;) {
-    if (!execDialog(*optimizeDialog_)) return;
+    if (runDialog(*optimizeDialog_) != QDialog::Accepted) return;
     if (optimizeDialog_->Range() == OptimizeRange::Selection && start == end) {
       showNote(T(text::kChooseRange));
       continue;
@@ -761,14 +760,14 @@ void MainWindow::ShowStartupDialogs() {
   {
     // Made even when not shown: it moves on to the next tip for the next start.
     TipsDialog tips(env_.Store(), QString::fromStdString(env_.ShippedFilePath("tips.txt")), showNote, this);
-    if (tips.ShowAtStartUp()) execDialog(tips);
+    if (tips.ShowAtStartUp()) runDialog(tips);
   }
   if (ReadSetting(env_.Store(), setting::kWizardAtStart) != 0) ShowWizard();
 }
 
 void MainWindow::ShowTips() {
   TipsDialog tips(env_.Store(), QString::fromStdString(env_.ShippedFilePath("tips.txt")), showNote, this);
-  execDialog(tips);
+  runDialog(tips);
 }
 
 void MainWindow::ShowWizard() {
@@ -777,7 +776,7 @@ void MainWindow::ShowWizard() {
   if (ReadSetting(store, setting::kFirstStart) != 0) showBatchSettings();
   StartWizard wizard(this);
   wizard.Preset(ReadSetting(store, setting::kWizardChoice), ReadSetting(store, setting::kWizardAtStart) != 0);
-  if (!execDialog(wizard)) return;
+  if (runDialog(wizard) != QDialog::Accepted) return;
   const int choice = wizard.SelectedChoice();
   store.WriteInt(setting::kWizardAtStart.section, setting::kWizardAtStart.name, wizard.ShowAtStart() ? 1 : 0);
   store.WriteInt(setting::kWizardChoice.section, setting::kWizardChoice.name, choice);
@@ -805,7 +804,7 @@ void MainWindow::ShowSettings(int page) {
   sheet.services.showNote = [this](const QString& note) { showNote(note); };
   sheet.services.editLayout = [this](int profileIndex) { return RunTagLayoutEditor(profileIndex); };
   connect(&sheet, &SettingsSheet::helpRequested, this, [this](const QString& topic) { showHelp(topic); });
-  execDialog(sheet);
+  runDialog(sheet);
   output_->Flush();
 }
 
@@ -815,7 +814,7 @@ void MainWindow::OptimizeFiles() {
   NewDocument();
   if (editor_->document()->isModified()) return;  // the user kept the page
   fileList_->Reset();
-  if (!execDialog(*fileList_) || !AskBatchOptions()) return;
+  if (runDialog(*fileList_) != QDialog::Accepted || !AskBatchOptions()) return;
   StartFileListRun(fileList_->Files());
 }
 
@@ -828,7 +827,7 @@ void MainWindow::OptimizeDirectory() {
   chooser.SetDirectory(QFile::decodeName(QByteArray::fromStdString(choice.directory)));
   chooser.SetSubfolders(choice.includeSubfolders);
   chooser.SetExtensions(QString::fromStdString(choice.extensions));
-  if (!execDialog(chooser)) return;
+  if (runDialog(chooser) != QDialog::Accepted) return;
   choice.directory = QFile::encodeName(chooser.Directory()).toStdString();
   choice.includeSubfolders = chooser.Subfolders();
   choice.extensions = NormalizeExtensions(chooser.Extensions().toStdString());
@@ -840,7 +839,7 @@ void MainWindow::OptimizeDirectory() {
 
 bool MainWindow::AskBatchOptions() {
   optimizeDialog_->Prepare(std::nullopt, env_.options);
-  if (!execDialog(*optimizeDialog_)) return false;
+  if (runDialog(*optimizeDialog_) != QDialog::Accepted) return false;
   env_.options = optimizeDialog_->Options();
   optimizeDialog_->TakeRules(env_.rules);
   return true;
