@@ -315,35 +315,37 @@ CPageEncoding DetectPageEncoding(std::string_view bytes) {
   return encoding;
 }
 
-CDecodedPage DecodePage(std::string_view bytes) {
+CDecodedPage DecodePage(std::string_view bytes) { return DecodePageAs(bytes, DetectPageEncoding(bytes)); }
+
+CDecodedPage DecodePageAs(std::string_view bytes, const CPageEncoding& encoding) {
   CDecodedPage page;
-  page.encoding = DetectPageEncoding(bytes);
-  switch (page.encoding.kind) {
+  page.encoding = encoding;
+  switch (encoding.kind) {
     case CPageEncoding::Utf16LE:
     case CPageEncoding::Utf16BE:
       page.lossless = Utf16ToUtf8(
-          bytes, page.encoding.kind == CPageEncoding::Utf16BE ? Utf16Form::BigEndian : Utf16Form::LittleEndian,
-          page.utf8);
-      break;
+          bytes, encoding.kind == CPageEncoding::Utf16BE ? Utf16Form::BigEndian : Utf16Form::LittleEndian, page.utf8);
+      return page;
     case CPageEncoding::Utf8Bom:
-      page.lossless = ValidateUtf8(bytes.substr(kUtf8Mark.size()), page.utf8);
-      break;
     case CPageEncoding::Utf8:
+      // A piece of a page comes without the mark its whole has.
+      if (StartsWith(bytes, kUtf8Mark)) bytes.remove_prefix(kUtf8Mark.size());
       page.lossless = ValidateUtf8(bytes, page.utf8);
-      break;
+      return page;
     case CPageEncoding::Other: {
-      CIconv decoder("UTF-8", IconvName(page.encoding.charset));
+      CIconv decoder("UTF-8", IconvName(encoding.charset));
+      if (!decoder.Ok()) break;  // read as an unknown label is read
       page.lossless = decoder.Convert(bytes, page.utf8, [](std::size_t, std::string& out) {
         AppendUtf8(kReplacementChar, out);
         return std::size_t{1};
       });
-      break;
+      return page;
     }
     case CPageEncoding::SingleByte:
     case CPageEncoding::Latin1:
-      DecodeWindows1252(bytes, page.utf8);
       break;
   }
+  DecodeWindows1252(bytes, page.utf8);
   return page;
 }
 

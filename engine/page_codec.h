@@ -37,6 +37,11 @@ CDecodedPage DecodePage(std::string_view bytes);
 // page straight into its own text form.
 CPageEncoding DetectPageEncoding(std::string_view bytes);
 
+// Decodes `bytes` in an encoding found before (of the page they are, or are a piece of), so a
+// caller that detected it need not scan the page again. A UTF-8 mark at the start is dropped
+// whether the kind has one or not.
+CDecodedPage DecodePageAs(std::string_view bytes, const CPageEncoding& encoding);
+
 // Writes `utf8` in encoding `enc` (with the byte-order mark its kind has). Returns false when a
 // character cannot be written in that encoding; it is written as "?" and the rest goes on, so
 // the caller can still offer the result or choose another encoding. Decoding a page losslessly

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFont>
 #include <QFontDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -23,6 +24,7 @@
 #include <QStringDecoder>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QThread>
 #include <QToolBar>
 #include <QWhatsThis>
@@ -69,7 +71,13 @@ struct MainWindow::CDocumentRun {
   std::string input;  // the text in the page's own encoding
   CRunConfig config;
   IParseObserver* tree = nullptr;  // not owned; the window's feed
+  CPageEncoding encoding;          // the page's, for reading the result
+  QFont font;                      // the editor's
+  QThread* windowThread = nullptr;
   std::string output;
+  // A whole page's result as the editor's next document, built by the worker; the window
+  // thread takes it over (it lives there).
+  std::unique_ptr<QTextDocument> document;
   bool produced = false;  // the job ran to its end without being cancelled
 };
 
@@ -96,7 +104,7 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
                                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     return answer == QMessageBox::Yes ? 1 : answer == QMessageBox::No ? 0 : -1;
   };
-  execDialog = [](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
+  runDialog = [](QDialog& dialog) { return dialog.exec(); };
   chooseFileToOpen = [this] {
     return QFileDialog::getOpenFileName(this, Plain(text::kOpen), QString(),
                                         T(text::kHtmlFilter) + ";;" + T(text::kAllFilter));
@@ -144,7 +152,6 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
   // Queued: the dialog's button returns before the next window starts its own event loop.
   connect(optimizeDialog_, &OptimizeDialog::settingsRequested, this, [this] { ShowSettings(); },
           Qt::QueuedConnection);
-  runDialog = [](QDialog& dialog) { return dialog.exec(); };
   connect(optimizeDialog_, &OptimizeDialog::editProfilesRequested, this, &MainWindow::EditOptimizationProfiles,
           Qt::QueuedConnection);
   connect(optimizeDialog_, &OptimizeDialog::helpRequested, this, [this](const QString& topic) { showHelp(topic); });
@@ -185,12 +192,13 @@ MainWindow::MainWindow(CShellEnvironment& environment, QWidget* parent)
   batch_ = std::make_unique<CBatchOptimizer>(store, env_.MakeRunConfig(), *output_, env_.ProgramFolder(), 1, callbacks);
 
   connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::OnTabChanged);
-  connect(editor_->document(), &QTextDocument::modificationChanged, this, &MainWindow::UpdateTitle);
+  connect(editor_, &QPlainTextEdit::modificationChanged, this, &MainWindow::UpdateTitle);
   connect(editor_, &QPlainTextEdit::cursorPositionChanged, this, [this] {
     const QTextCursor cursor = editor_->textCursor();
     positionLabel_->setText(T(text::kPosition).arg(cursor.blockNumber() + 1).arg(cursor.positionInBlock() + 1));
   });
   connect(editor_, &QPlainTextEdit::undoAvailable, this, &MainWindow::UpdateCommands);
+  connect(editor_, &SourceEditor::textArrived, this, &MainWindow::UpdateCommands);
   connect(editor_, &QPlainTextEdit::copyAvailable, this, &MainWindow::UpdateCommands);
 
   document_.Reset();
@@ -433,7 +441,9 @@ void MainWindow::CreateMenusAndBars() {
 }
 
 void MainWindow::UpdateCommands() {
-  const bool idle = !busy_;
+  // The text of a page just opened counts as busy until it has arrived, except for a run of the
+  // page as it was read.
+  const bool idle = !busy_ && !editor_->TextPending();
   const bool sourceIdle = sourceActive_ && idle;
   for (const char* name : {"viewPreview", "optimize", "optimizeFiles", "optimizeDirectory", "wizard", "fileNew",
                            "fileOpen", "fileSave", "fileSaveAs"}) {
@@ -446,14 +456,14 @@ void MainWindow::UpdateCommands() {
   }
   actions_["cancel"]->setEnabled(busy_);
   // While a run holds a copy of the text, the text must not change under it.
-  editor_->setReadOnly(busy_);
+  editor_->setReadOnly(!idle);
   actions_["editPaste"]->setEnabled(sourceIdle && editor_->canPaste());
   actions_["editUndo"]->setEnabled(sourceIdle && editor_->document()->isUndoAvailable());
   const bool selection = editor_->textCursor().hasSelection();
   actions_["editCut"]->setEnabled(sourceIdle && selection);
   actions_["editCopy"]->setEnabled(selection);
   for (const char* name : {"editFind", "editFindNext", "editReplace", "editSelectAll"})
-    actions_[name]->setEnabled(sourceActive_);
+    actions_[name]->setEnabled(sourceActive_ && !editor_->TextPending());
   actions_["editReplace"]->setEnabled(sourceIdle);
   tabs_->setTabEnabled(sourceActive_ ? 1 : 0, idle);
 }
@@ -496,8 +506,8 @@ bool MainWindow::OpenFile(const QString& path) {
     return false;
   }
   document_ = std::move(loaded);
-  editor_->SetText(document_.Text());
-  editor_->document()->setModified(false);
+  // A large page's text comes a little later; its bytes are ready for a run at once.
+  editor_->SetTextSoon(document_.Text());
   savedText_.clear();
   AddRecentFile(full);
   UpdateTitle();
@@ -508,9 +518,7 @@ bool MainWindow::OpenFile(const QString& path) {
 void MainWindow::NewDocument() {
   if (busy_ || !MaybeSave()) return;
   document_.Reset();
-  editor_->clear();
-  editor_->document()->clearUndoRedoStacks();
-  editor_->document()->setModified(false);
+  editor_->SetText(QString());
   savedText_.clear();
   UpdateTitle();
   UpdateCommands();
@@ -558,7 +566,7 @@ void MainWindow::Optimize() {
   const int end = cursor.selectionEnd();
   optimizeDialog_->Prepare(start == end ? OptimizeRange::Whole : OptimizeRange::Selection, env_.options);
   for (;;) {
-    if (!execDialog(*optimizeDialog_)) return;
+    if (runDialog(*optimizeDialog_) != QDialog::Accepted) return;
     if (optimizeDialog_->Range() == OptimizeRange::Selection && start == end) {
       showNote(T(text::kChooseRange));
       continue;
@@ -586,6 +594,9 @@ bool MainWindow::StartOptimization(bool whole, int start, int end) {
     run->input = document_.EncodeForRun(whole ? text : text.mid(start, end - start), whole);
   }
   run->config = env_.MakeRunConfig();
+  run->encoding = document_.Encoding();
+  run->font = editor_->font();
+  run->windowThread = thread();
   // A whole page in another declared charset keeps its characters as they are; a piece of it,
   // which the run gets as UTF-8, must not have them turned into entities either.
   if (!whole && document_.Encoding().kind == CPageEncoding::Other) run->config.options.specialChars = false;
@@ -610,6 +621,12 @@ bool MainWindow::StartOptimization(bool whole, int start, int end) {
     if (status == 1 && !cancelRequested.load()) {
       run->output = std::move(job.text);
       run->produced = true;
+      if (run->whole) {
+        // Built here, the new text's blocks cost the window thread nothing; it swaps them in.
+        run->document = SourceEditor::MakeDocument(
+            CPageDocument::DecodeInserted(run->encoding, run->output, true), run->font);
+        run->document->moveToThread(run->windowThread);
+      }
     }
   });
   if (started != RunStart::Started) return false;
@@ -624,17 +641,19 @@ void MainWindow::OnRunCompleted(const CBatchRunResult& result) {
   batch_->WaitUntilIdle();
   const std::shared_ptr<CDocumentRun> run = std::move(run_);
   busy_ = false;
+  // Taken over here in any case, so that the document goes in the thread it lives in.
+  std::unique_ptr<QTextDocument> document = run ? std::move(run->document) : nullptr;
   if (run && run->produced && !result.cancelled) {
-    const QString text = document_.DecodeInserted(run->output, run->whole);
-    editor_->ReplaceRange(run->start, run->end, text);
-    QTextCursor cursor = editor_->textCursor();
-    if (run->whole) {
-      cursor.setPosition(0);
+    if (document) {
+      editor_->ReplaceDocument(std::move(document));  // the cursor stands at the start
     } else {
+      const QString text = document_.DecodeInserted(run->output, run->whole);
+      editor_->ReplaceRange(run->start, run->end, text);
+      QTextCursor cursor = editor_->textCursor();
       cursor.setPosition(run->start);
       cursor.setPosition(run->start + static_cast<int>(text.size()), QTextCursor::KeepAnchor);
+      editor_->setTextCursor(cursor);
     }
-    editor_->setTextCursor(cursor);
   }
   batch_->PrintSummary();
   output_->Flush();
@@ -761,14 +780,14 @@ void MainWindow::ShowStartupDialogs() {
   {
     // Made even when not shown: it moves on to the next tip for the next start.
     TipsDialog tips(env_.Store(), QString::fromStdString(env_.ShippedFilePath("tips.txt")), showNote, this);
-    if (tips.ShowAtStartUp()) execDialog(tips);
+    if (tips.ShowAtStartUp()) runDialog(tips);
   }
   if (ReadSetting(env_.Store(), setting::kWizardAtStart) != 0) ShowWizard();
 }
 
 void MainWindow::ShowTips() {
   TipsDialog tips(env_.Store(), QString::fromStdString(env_.ShippedFilePath("tips.txt")), showNote, this);
-  execDialog(tips);
+  runDialog(tips);
 }
 
 void MainWindow::ShowWizard() {
@@ -777,7 +796,7 @@ void MainWindow::ShowWizard() {
   if (ReadSetting(store, setting::kFirstStart) != 0) showBatchSettings();
   StartWizard wizard(this);
   wizard.Preset(ReadSetting(store, setting::kWizardChoice), ReadSetting(store, setting::kWizardAtStart) != 0);
-  if (!execDialog(wizard)) return;
+  if (runDialog(wizard) != QDialog::Accepted) return;
   const int choice = wizard.SelectedChoice();
   store.WriteInt(setting::kWizardAtStart.section, setting::kWizardAtStart.name, wizard.ShowAtStart() ? 1 : 0);
   store.WriteInt(setting::kWizardChoice.section, setting::kWizardChoice.name, choice);
@@ -805,7 +824,7 @@ void MainWindow::ShowSettings(int page) {
   sheet.services.showNote = [this](const QString& note) { showNote(note); };
   sheet.services.editLayout = [this](int profileIndex) { return RunTagLayoutEditor(profileIndex); };
   connect(&sheet, &SettingsSheet::helpRequested, this, [this](const QString& topic) { showHelp(topic); });
-  execDialog(sheet);
+  runDialog(sheet);
   output_->Flush();
 }
 
@@ -815,7 +834,7 @@ void MainWindow::OptimizeFiles() {
   NewDocument();
   if (editor_->document()->isModified()) return;  // the user kept the page
   fileList_->Reset();
-  if (!execDialog(*fileList_) || !AskBatchOptions()) return;
+  if (runDialog(*fileList_) != QDialog::Accepted || !AskBatchOptions()) return;
   StartFileListRun(fileList_->Files());
 }
 
@@ -828,7 +847,7 @@ void MainWindow::OptimizeDirectory() {
   chooser.SetDirectory(QFile::decodeName(QByteArray::fromStdString(choice.directory)));
   chooser.SetSubfolders(choice.includeSubfolders);
   chooser.SetExtensions(QString::fromStdString(choice.extensions));
-  if (!execDialog(chooser)) return;
+  if (runDialog(chooser) != QDialog::Accepted) return;
   choice.directory = QFile::encodeName(chooser.Directory()).toStdString();
   choice.includeSubfolders = chooser.Subfolders();
   choice.extensions = NormalizeExtensions(chooser.Extensions().toStdString());
@@ -840,7 +859,7 @@ void MainWindow::OptimizeDirectory() {
 
 bool MainWindow::AskBatchOptions() {
   optimizeDialog_->Prepare(std::nullopt, env_.options);
-  if (!execDialog(*optimizeDialog_)) return false;
+  if (runDialog(*optimizeDialog_) != QDialog::Accepted) return false;
   env_.options = optimizeDialog_->Options();
   optimizeDialog_->TakeRules(env_.rules);
   return true;

@@ -104,10 +104,8 @@ class MainWindow : public QMainWindow {
   std::function<void(const QString& note)> showNote;
   // "Änderungen in ... speichern?": 1 yes, 0 no, -1 cancel.
   std::function<int(const QString& question)> askSaveChanges;
-  // Shows a modal dialog of the window and tells whether it was accepted; tests drive the
-  // dialog here instead of a nested event loop.
-  std::function<bool(QDialog& dialog)> execDialog;
-  // Runs the editors' small dialogs modally (tests fill them in instead).
+  // Runs a modal dialog of the window, the editors' small ones included, and returns its result
+  // (QDialog::Accepted or Rejected); tests drive the dialog here instead of a nested event loop.
   std::function<int(QDialog& dialog)> runDialog;
   // The page to open; empty when the user cancelled.
   std::function<QString()> chooseFileToOpen;

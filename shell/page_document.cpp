@@ -98,7 +98,7 @@ void CPageDocument::Decode() {
     lossless_ = true;  // each of the 256 bytes has its character
     unicode = FromWindows1252(bytes_);
   } else {
-    const CDecodedPage page = DecodePage(bytes_);
+    const CDecodedPage page = DecodePageAs(bytes_, encoding);
     encoding_ = page.encoding;
     lossless_ = page.lossless;
     unicode = QString::fromUtf8(page.utf8.data(), static_cast<qsizetype>(page.utf8.size()));
@@ -175,45 +175,31 @@ std::string CPageDocument::EncodeForRun(const QString& editorText, bool whole) c
   return out;
 }
 
-QString CPageDocument::DecodeIn(std::string_view bytes) const {
-  std::string utf8;
-  switch (encoding_.kind) {
-    case CPageEncoding::Utf8:
-    case CPageEncoding::Utf8Bom:
-      if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-      return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    case CPageEncoding::Utf16LE:
-    case CPageEncoding::Utf16BE:
-      Utf16ToUtf8(bytes, encoding_.kind == CPageEncoding::Utf16BE ? Utf16Form::BigEndian : Utf16Form::LittleEndian,
-                  utf8);
-      return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    case CPageEncoding::SingleByte:
-    case CPageEncoding::Latin1:
-      return FromWindows1252(bytes);
-    case CPageEncoding::Other:
-      break;
+QString CPageDocument::DecodeIn(const CPageEncoding& encoding, std::string_view bytes) {
+  if (IsSingleByte(encoding)) return FromWindows1252(bytes);
+  if (encoding.kind == CPageEncoding::Utf8 || encoding.kind == CPageEncoding::Utf8Bom) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
   }
-  // A piece of the page lacks its declaration: put one in front and take its text off again.
-  const std::string charset = encoding_.charset.empty() ? "windows-1252" : encoding_.charset;
-  const std::string prefix = "<meta charset=\"" + charset + "\">";
-  const CDecodedPage page = DecodePage(prefix + std::string(bytes));
-  return QString::fromUtf8(page.utf8.data(), static_cast<qsizetype>(page.utf8.size()))
-      .mid(static_cast<qsizetype>(prefix.size()));
+  const CDecodedPage page = DecodePageAs(bytes, encoding);
+  return QString::fromUtf8(page.utf8.data(), static_cast<qsizetype>(page.utf8.size()));
 }
 
-bool CPageDocument::PieceGoesAsUtf8() const {
-  return encoding_.kind == CPageEncoding::Utf8 || encoding_.kind == CPageEncoding::Other;
+bool CPageDocument::PieceGoesAsUtf8() const { return PieceGoesAsUtf8(encoding_); }
+
+bool CPageDocument::PieceGoesAsUtf8(const CPageEncoding& encoding) {
+  return encoding.kind == CPageEncoding::Utf8 || encoding.kind == CPageEncoding::Other;
 }
 
-QString CPageDocument::DecodeInserted(std::string_view bytes, bool whole) const {
+QString CPageDocument::DecodeInserted(const CPageEncoding& encoding, std::string_view bytes, bool whole) {
   // The mark EncodeForRun gave a piece of a UTF-8 page comes back as the result's first line.
   QString unicode;
-  if (!whole && PieceGoesAsUtf8()) {
+  if (!whole && PieceGoesAsUtf8(encoding)) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     if (bytes.substr(0, 2) == "\r\n") bytes.remove_prefix(2);
     unicode = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
   } else {
-    unicode = DecodeIn(bytes);
+    unicode = DecodeIn(encoding, bytes);
   }
   unicode.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   unicode.replace(u'\r', u'\n');

@@ -49,8 +49,14 @@ class CPageDocument {
   std::string EncodeForRun(const QString& editorText, bool whole) const;
   // True when a piece of this page is handed to the run as UTF-8 with a mark.
   bool PieceGoesAsUtf8() const;
+  static bool PieceGoesAsUtf8(const CPageEncoding& encoding);
   // Page bytes (an optimization result, whole or a piece) to editor text with "\n" line breaks.
-  QString DecodeInserted(std::string_view bytes, bool whole = true) const;
+  QString DecodeInserted(std::string_view bytes, bool whole = true) const {
+    return DecodeInserted(encoding_, bytes, whole);
+  }
+  // The same for a page in `encoding`, without the document: for the worker, which must not
+  // touch a document the window may change.
+  static QString DecodeInserted(const CPageEncoding& encoding, std::string_view bytes, bool whole);
   // Page bytes as readable text, for messages and the parse tree.
   QString DecodeLabel(std::string_view bytes) const;
 
@@ -68,8 +74,8 @@ class CPageDocument {
 
  private:
   void Decode();
-  // `bytes` in the page's encoding, whether or not they hold its declaration or mark.
-  QString DecodeIn(std::string_view bytes) const;
+  // `bytes` in `encoding`, whether or not they hold the page's declaration or mark.
+  static QString DecodeIn(const CPageEncoding& encoding, std::string_view bytes);
   QString LineStructure(const QString& editorText) const;
 
   QString path_;

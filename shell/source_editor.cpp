@@ -1,7 +1,11 @@
 #include "shell/source_editor.h"
 
+#include <QPlainTextDocumentLayout>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QThread>
+#include <chrono>
 
 namespace trimvale::shell {
 
@@ -116,32 +120,148 @@ void HtmlHighlighter::highlightBlock(const QString& text) {
   setCurrentBlockState(state);
 }
 
-SourceEditor::SourceEditor(QWidget* parent) : QPlainTextEdit(parent), highlighter_(new HtmlHighlighter(nullptr)) {
-  highlighter_->setParent(this);
-  highlighter_->setDocument(document());
+// The undo step of ReplaceDocument. It holds the document shown before (as a child of the one
+// shown now, so the two go together) and brings it back.
+class CDocumentSwap : public QAbstractUndoItem {
+ public:
+  CDocumentSwap(SourceEditor* editor, QTextDocument* current, QTextDocument* previous)
+      : editor_(editor), current_(current), previous_(previous) {}
+  void undo() override {
+    if (editor_ && current_ && previous_) editor_->SwapBack(current_, previous_);
+  }
+  // Once undone, the replacing document is gone: there is nothing to redo.
+  void redo() override {}
+
+ private:
+  QPointer<SourceEditor> editor_;
+  QPointer<QTextDocument> current_;
+  QPointer<QTextDocument> previous_;
+};
+
+namespace {
+// Each document has a colouring of its own, made on first need and gone with the document: a
+// document swapped in or back keeps its colours, and no other document is touched meanwhile
+// (taking the colours off one counts as a change of it, also in the middle of its undo).
+HtmlHighlighter* HighlighterOf(const QTextDocument* document) {
+  return document->findChild<HtmlHighlighter*>(QString(), Qt::FindDirectChildrenOnly);
+}
+}  // namespace
+
+SourceEditor::SourceEditor(QWidget* parent) : QPlainTextEdit(parent) {
+  new HtmlHighlighter(document());
   setObjectName(QStringLiteral("sourceEditor"));
   setUndoRedoEnabled(true);
 }
 
-QString SourceEditor::Text() const { return RawToText(document()->toRawText()); }
+SourceEditor::~SourceEditor() { DropPending(); }
 
-QString SourceEditor::SelectedText() const { return RawToText(textCursor().selectedText()); }
+QString SourceEditor::Text() {
+  AwaitText();
+  return RawToText(document()->toRawText());
+}
 
-bool SourceEditor::Highlighting() const { return highlighter_->document() != nullptr; }
+QString SourceEditor::SelectedText() {
+  AwaitText();
+  return RawToText(textCursor().selectedText());
+}
+
+bool SourceEditor::Highlighting() const {
+  const HtmlHighlighter* highlighter = HighlighterOf(document());
+  return highlighter && highlighter->document();
+}
 
 void SourceEditor::UseHighlighter(qsizetype textSize) {
-  const bool want = textSize <= kHighlightLimit;
-  if (want != Highlighting()) highlighter_->setDocument(want ? document() : nullptr);
+  QTextDocument* shown = document();
+  HtmlHighlighter* highlighter = HighlighterOf(shown);
+  if (textSize > kHighlightLimit) {
+    if (highlighter && highlighter->document()) highlighter->setDocument(nullptr);
+  } else if (!highlighter) {
+    new HtmlHighlighter(shown);
+  } else if (!highlighter->document()) {
+    highlighter->setDocument(shown);
+  }
+}
+
+std::unique_ptr<QTextDocument> SourceEditor::MakeDocument(const QString& text, const QFont& font) {
+  auto document = std::make_unique<QTextDocument>();
+  document->setDefaultFont(font);
+  document->setPlainText(text);
+  document->setModified(false);
+  return document;
+}
+
+void SourceEditor::Show(QTextDocument* document, bool laidOut) {
+  if (!laidOut) document->setDocumentLayout(new QPlainTextDocumentLayout(document));
+  if (document->defaultFont() != font()) document->setDefaultFont(font());
+  document->setParent(this);
+  // The document shown until now goes, unless another document holds it for an undo step.
+  QPointer<QTextDocument> old = QPlainTextEdit::document();
+  const bool oldKept = old && qobject_cast<QTextDocument*>(old->parent()) != nullptr;
+  setDocument(document);
+  if (old && !oldKept) delete old;  // the editor's very first document went with setDocument
+  UseHighlighter(document->characterCount() - 1);
+  // The editor's own signals follow the document it shows.
+  Q_EMIT modificationChanged(document->isModified());
+  Q_EMIT undoAvailable(document->isUndoAvailable());
 }
 
 void SourceEditor::SetText(const QString& text) {
-  // Detached first, so a large page is not coloured on its way in.
-  if (text.size() > kHighlightLimit) UseHighlighter(text.size());
-  setPlainText(text);
-  UseHighlighter(text.size());
+  DropPending();
+  Show(MakeDocument(text, font()).release(), false);
+}
+
+void SourceEditor::SetTextSoon(const QString& text) {
+  if (text.size() <= kHighlightLimit) {
+    SetText(text);
+    return;
+  }
+  SetText(QString());
+  // The editor waits for the thread before it goes (DropPending), so `this` outlives it; a
+  // queued call left over when the editor goes is dropped with it.
+  pending_ = std::async(std::launch::async, [this, text, font = font(), editorThread = thread()] {
+    std::unique_ptr<QTextDocument> document = MakeDocument(text, font);
+    document->moveToThread(editorThread);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (pending_.valid() && pending_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) AwaitText();
+        },
+        Qt::QueuedConnection);
+    return document;
+  });
+}
+
+void SourceEditor::AwaitText() {
+  if (!pending_.valid()) return;
+  Show(pending_.get().release(), false);
+  Q_EMIT textArrived();
+}
+
+void SourceEditor::DropPending() {
+  if (pending_.valid()) pending_.get().reset();
+}
+
+void SourceEditor::ReplaceDocument(std::unique_ptr<QTextDocument> document) {
+  AwaitText();  // the text that the undo step brings back
+  QTextDocument* next = document.release();
+  QTextDocument* previous = QPlainTextEdit::document();
+  previous->setParent(next);
+  Show(next, false);
+  next->appendUndoItem(new CDocumentSwap(this, next, previous));
+  next->setModified(true);
+}
+
+void SourceEditor::SwapBack(QTextDocument* current, QTextDocument* previous) {
+  if (QPlainTextEdit::document() != current) return;
+  // `current` is in the middle of its own undo: it goes once that is over (or with `previous`).
+  previous->setParent(this);
+  current->setParent(previous);
+  current->deleteLater();
+  Show(previous, true);
 }
 
 void SourceEditor::ReplaceRange(int start, int end, const QString& text) {
+  AwaitText();
   const qsizetype removed = (end < 0 ? document()->characterCount() - 1 : end) - start;
   const qsizetype newSize = document()->characterCount() - 1 - removed + text.size();
   if (newSize > kHighlightLimit) UseHighlighter(newSize);

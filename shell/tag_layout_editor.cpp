@@ -222,15 +222,7 @@ void TagLayoutEditor::DeleteProfile() {
     prompts_.showNote(T(text::kStandardNotDeletable));
     return;
   }
-  if (!prompts_.askYesNo(T(text::kAskDeleteProfile))) return;
-  const std::string error = DeleteProfileFromList(file_, kLayoutProfileList, profiles_->itemText(index).toStdString());
-  if (!error.empty()) {
-    prompts_.showNote(Q(error));
-    return;
-  }
-  quiet_ = true;
-  profiles_->removeItem(index);
-  quiet_ = false;
+  if (!DeleteProfileAfterAsking(prompts_, file_, kLayoutProfileList, *profiles_, index)) return;
   Q_EMIT profileRemoved(index);
   const int previous = std::max(index - 1, 0);
   SelectQuietly(previous);

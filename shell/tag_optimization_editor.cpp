@@ -346,15 +346,7 @@ void TagOptimizationEditor::NewProfile() {
 void TagOptimizationEditor::DeleteProfile() {
   const int index = profiles_->currentIndex();
   if (index < 1) return;
-  if (!prompts_.askYesNo(T(text::kAskDeleteProfile))) return;
-  const std::string error = DeleteProfileFromList(file_, kProfileList, profiles_->itemText(index).toStdString());
-  if (!error.empty()) {
-    prompts_.showNote(Q(error));
-    return;
-  }
-  quiet_ = true;
-  profiles_->removeItem(index);
-  quiet_ = false;
+  if (!DeleteProfileAfterAsking(prompts_, file_, kProfileList, *profiles_, index)) return;
   Q_EMIT profileRemoved(index);
   SelectProfileQuietly(index - 1);
   loadedIndex_ = index - 1;

@@ -239,7 +239,7 @@ class EditorsTest : public QObject {
 
     Click(&editor, "deleteProfile");
     QCOMPARE(f.questions, QStringList{QString::fromUtf8(text::kAskDeleteProfile)});
-    QCOMPARE(f.Keys("profile.txt", "#profile"), (std::vector<std::int32_t>{1, 2}));
+    QCOMPARE(ListProfileNames(file, kProfileList), (std::vector<std::string>{"A", "C"}));
     QVERIFY(f.Keys("profile.txt", "B").empty());
     QCOMPARE(removed.value(0).value(0).toInt(), 2);
     QCOMPARE(editor.ShownIndex(), 1);

@@ -127,7 +127,7 @@ struct CWindowFixture {
     window = std::make_unique<MainWindow>(*env);
     window->showNote = [this](const QString& note) { notes << note; };
     window->askSaveChanges = [](const QString&) { return 0; };
-    window->execDialog = [this](QDialog& d) { return onDialog(d); };
+    window->runDialog = [this](QDialog& d) { return onDialog(d) ? QDialog::Accepted : QDialog::Rejected; };
   }
   QString Path(const QString& name) const { return folder.path() + "/" + name; }
   void WritePages(const QString& dir, int count, const char* content = kPage) {

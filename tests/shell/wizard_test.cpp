@@ -71,7 +71,7 @@ struct CWindowFixture {
     window = std::make_unique<MainWindow>(*env);
     window->showNote = [this](const QString& note) { notes << note; };
     window->askSaveChanges = [](const QString&) { return 0; };
-    window->execDialog = [this](QDialog& dialog) {
+    window->runDialog = [this](QDialog& dialog) {
       shownDialogs << dialog.objectName();
       return answer(dialog);
     };
