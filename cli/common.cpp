@@ -164,7 +164,7 @@ void AddOptimizeOptions(CLI::App& command, COptimizeOverrides& overrides) {
   command.add_option("--line-ends", overrides.lineEnds,
                      "Zeilenende: crlf, lf oder keep (wie die Seite; Standard: \"Zeilenende\", sonst crlf)");
   command.add_flag("--keep-look", overrides.keepLook,
-                   "Darstellung bewahren (lang an jedem span und Smart Tags bleiben)");
+                   "Darstellung bewahren (lang und Smart Tags bleiben, Formatierung wird wie im Browser verschachtelt)");
 }
 
 std::string AbsolutePath(const std::string& path) {

@@ -295,9 +295,18 @@ bool IsBoxProperty(std::string_view property) {
   return std::ranges::any_of(kNames, [&](std::string_view name) { return IsPropertyOrPart(property, name); });
 }
 
+// Properties that set the height of the line an empty inline element stands in: its font and
+// line height take part in the line's height like any text of the line, and a shifted baseline
+// stretches the line too.
+bool IsLineProperty(std::string_view property) {
+  return IsPropertyOrPart(property, "font") || EqualsNoCase(property, "line-height") ||
+         EqualsNoCase(property, "vertical-align");
+}
+
 struct CStyleFacts {
   bool rendering = false;  // a declaration a browser reads (not one of the word processor's "mso-")
   bool box = false;        // a declaration that gives the element a box
+  bool line = false;       // a declaration that may heighten the line the element stands in
 };
 
 CStyleFacts ReadStyle(std::string_view style) {
@@ -306,12 +315,13 @@ CStyleFacts ReadStyle(std::string_view style) {
     if (property.empty() || IsWordOnlyProperty(property)) return;
     facts.rendering = true;
     if (IsBoxProperty(property)) facts.box = true;
+    if (IsLineProperty(property)) facts.line = true;
   });
   return facts;
 }
 
 // An empty element that still takes room or paints: its style sizes, colours, frames or pads
-// it; or it is not inline formatting and has a class, which may do all of that from the style
+// it, or sets the height of its line; or it is not inline formatting and has a class, which may do all of that from the style
 // sheet; or it is a paragraph or division with a style of its own. An empty block's margins do
 // not vanish with its content: they collapse with its neighbours' and can widen the gap between
 // them, so a p or div whose class or style may set margins stays.
@@ -319,7 +329,7 @@ bool HasOwnBox(const CHtmlNode& node) {
   // Outside a drawing no browser draws namespaced markup (v:shape, v:group), whatever its size.
   if (node.name.find(':') != std::string::npos) return false;
   const CStyleFacts style = ReadStyle(AttributeValue(node, node.Style(), "style"));
-  if (style.box) return true;
+  if (style.box || style.line) return true;
   if (IsInlineFormatting(node)) return false;
   if (!AttributeValue(node, node.CssClass(), "class").empty()) return true;
   const bool paragraphOrDivision = node.kind == TagKind::P || node.kind == TagKind::Div ||

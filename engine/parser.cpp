@@ -22,44 +22,46 @@ bool CarriesDroppedSpace(const CHtmlNode& dropped) {
 int CParser::ParseElement(CHtmlNode& top, int depth) {
   // Each frame is an element whose children are being read, innermost last. A call of the
   // element parser on a child becomes a new frame; its result goes back to the frame below.
-  // A page nested all the way down has a frame per element, so a frame is kept to the child
-  // being read and where its token began (the open element is the child's parent), in two
-  // deques, which grow without copying and never hold twice the room they need: 12 bytes a
-  // level, where one deque of pairs would pad each to 16.
-  std::deque<CHtmlNode*> frames;
-  std::deque<std::uint32_t> framePositions;
+  frames_.clear();
+  framePositions_.clear();
   CHtmlNode* node = &top;
   int nodeDepth = depth;
   for (;;) {
     int result = Enter(*node, nodeDepth);
     if (result == kDescend) {
-      CHtmlNode* child = node->children.PushBack(MakeNode(node));
-      frames.push_back(child);
-      framePositions.push_back(static_cast<std::uint32_t>(ctx_.parsePos));
+      CHtmlNode* child = NewChild(*node);
+      frames_.push_back(child);
+      framePositions_.push_back(static_cast<std::uint32_t>(ctx_.parsePos));
       node = child;
       ++nodeDepth;
       continue;
     }
     for (;;) {
-      if (frames.empty()) {
+      if (frames_.empty()) {
         SettlePendingMoves();
         return result;
       }
-      CFrame frame{frames.back(), framePositions.back()};
+      CFrame frame{frames_.back(), framePositions_.back()};
       result = Resume(frame, result);
       if (result == kDescend) {
         node = frame.child;
-        nodeDepth = depth + static_cast<int>(frames.size());
+        nodeDepth = depth + static_cast<int>(frames_.size());
         break;
       }
-      frames.pop_back();
-      framePositions.pop_back();
+      frames_.pop_back();
+      framePositions_.pop_back();
     }
   }
 }
 
 int CParser::Enter(CHtmlNode& node, int depth) {
   if (ctx_.Cancelled()) return 0;
+  if (!node.name.empty()) {
+    // A formatting element reopened by the browser-like repair: it has no token of its own.
+    if (ctx_.observer) ctx_.observer->AddParsedNode(node, depth);
+    Push(node.name.str());
+    return kDescend;
+  }
   const std::int32_t used = ReadToken(node);
   if (used == 0) return 0;  // cancelled while reading
   if (used < 0) {
@@ -114,7 +116,7 @@ int CParser::Resume(CFrame frame, int childResult) {
     if (pendingSpace) node.spaceAtEnd = true;
     return 1;
   }
-  frame.child = node.children.PushBack(MakeNode(&node));
+  frame.child = NewChild(node);
   frame.child->spaceBefore = pendingSpace;
   frame.childPos = static_cast<std::uint32_t>(ctx_.parsePos);
   return kDescend;
@@ -175,7 +177,36 @@ void CParser::SettlePendingMoves() {
 
 }  // namespace parse
 
+namespace {
+
+bool ParseOnce(CRunContext& ctx, CHtmlNode& root, std::string_view text, bool keepLook);
+
+}  // namespace
+
 bool ParseDocument(CRunContext& ctx, CHtmlNode& root, std::string_view text) {
+  if (!ctx.config.options.keepLook) return ParseOnce(ctx, root, text, false);
+  // Keeping the look builds another tree than the usual repair, but the page's faults are the
+  // same: they are reported, and their level judged, as the usual repair finds them. That
+  // parse's tree is dropped before the tree that is kept is built, silently.
+  IParseObserver* const observer = ctx.observer;
+  ctx.observer = nullptr;
+  {
+    const auto scratch = MakeNode(nullptr);
+    const bool parsedAny = ParseOnce(ctx, *scratch, text, false);
+    ctx.observer = observer;
+    if (!parsedAny) return false;
+  }
+  CNullSink silent;
+  CRunContext quiet(ctx.config, silent, ctx.cancelRequested);
+  quiet.observer = observer;
+  quiet.pageEncoding = ctx.pageEncoding;
+  quiet.sourceName = ctx.sourceName;
+  return ParseOnce(quiet, root, text, true);
+}
+
+namespace {
+
+bool ParseOnce(CRunContext& ctx, CHtmlNode& root, std::string_view text, bool keepLook) {
   ctx.parsePos = 0;
   ctx.unwindCount = 0;
   ctx.sameNameMoves = 0;
@@ -184,7 +215,7 @@ bool ParseDocument(CRunContext& ctx, CHtmlNode& root, std::string_view text) {
     parse::Report(ctx, parse::ParseMessage::kPageTooLarge, 0);
     return false;
   }
-  parse::CParser parser(ctx, text);
+  parse::CParser parser(ctx, text, keepLook);
   const auto len = static_cast<std::int32_t>(text.size());
   // Each top-level node sits in root's list while it is parsed, so that anything an unwinding
   // moves up to the top level lands after it, in document order.
@@ -211,5 +242,7 @@ bool ParseDocument(CRunContext& ctx, CHtmlNode& root, std::string_view text) {
   parser.ClearStack();
   return parsedAny;
 }
+
+}  // namespace
 
 }  // namespace trimvale

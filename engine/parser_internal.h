@@ -2,7 +2,11 @@
 // Private to the parser and the attribute parser: the message table of parsing and the parser
 // object that holds what can be derived from the run state and the input for one top-level loop.
 
+#include <array>
 #include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -76,7 +80,9 @@ class CLookAheadIndex {
 // look-ahead index.
 class CParser {
  public:
-  CParser(CRunContext& ctx, std::string_view text);
+  // `keepLook` repairs misnested formatting the way browsers do (engine/look_repair.cpp)
+  // instead of closing it early; it reports nothing of its own.
+  CParser(CRunContext& ctx, std::string_view text, bool keepLook = false);
 
   std::int32_t ReadToken(CHtmlNode& node);
   // Parses `node` and its subtree from the token at ctx.parsePos; 1 goes on with the next
@@ -106,6 +112,9 @@ class CParser {
 
   // Element parser parts.
   int Enter(CHtmlNode& node, int depth);  // 0 or 1 when done, kDescend when children follow
+  // The next child of `parent`: a fresh node for the next token, or a formatting element the
+  // browser-like repair reopens before it.
+  CHtmlNode* NewChild(CHtmlNode& parent);
   int Resume(CFrame frame, int childResult);
   int Unwind(CFrame frame);
   void SettlePendingMoves();
@@ -127,6 +136,42 @@ class CParser {
   void Pop();
   bool HasExactEntry(const std::string& name) const;
 
+  // The frames of the element parser, innermost last: the child being read at each level (the
+  // open element is its parent) and where its token began. Two deques, which grow without
+  // copying and never hold twice the room they need: 12 bytes a level, where one deque of
+  // pairs would pad each to 16. Members, so that the browser-like repair can restructure them.
+  std::deque<CHtmlNode*> frames_;
+  std::deque<std::uint32_t> framePositions_;
+
+  // Browser-like repair of misnested formatting (engine/look_repair.cpp). A formatting element
+  // closed before its own end tag stays "active", as in a browser, and is reopened as a copy
+  // before the next text or inline element; an end tag of a formatting element that crosses a
+  // block keeps the block open and moves the formatting inside it.
+  struct CClosedFormatting {
+    CCompactString name;
+    CCompactString text;  // the rest of its tag as read, attributes not yet taken out
+    std::uint8_t endTagKind;
+    std::uint8_t layoutBits;
+    TagKind kind;
+    const CTagRule* rule;  // not owned
+  };
+  std::optional<std::int32_t> ReadEndTagKeepingLook(CHtmlNode& node, std::size_t p, std::size_t e);
+  void UnwindKeepingLook(CHtmlNode& node, std::size_t p, int entries);
+  bool CrossBlocks(CHtmlNode& node, std::size_t p, std::vector<CHtmlNode*>& chain);
+  void NoteClosed(const CHtmlNode& element);
+  // Notes the `count` open elements around `node`, innermost first, as closed early.
+  void NoteClosedAbove(const CHtmlNode& node, int count);
+  static CClosedFormatting Snapshot(const CHtmlNode& element);
+  std::unique_ptr<CHtmlNode> CopyOf(const CClosedFormatting& closed, CHtmlNode* parent);
+  bool ReopensBefore(std::size_t pos) const;
+  void CountFormatting(std::string_view entry, int delta);
+
+  bool keepLook_ = false;
+  std::vector<CClosedFormatting> active_;   // closed early, to be reopened; outermost first
+  std::vector<CClosedFormatting> opening_;  // being reopened now, next one last
+  std::int64_t copyBudget_ = 0;             // bytes of copies still allowed; keeps the work linear
+  std::array<int, 14> openFormatting_{};    // open entries of each formatting name, any case
+
   CRunContext& ctx_;
   std::string_view text_;
   std::unordered_map<std::string, int> entriesByName_;  // exact entry -> how often it is open
@@ -134,6 +179,11 @@ class CParser {
   CLookAheadIndex lookAhead_;
   std::size_t unwindPos_ = 0;  // the end tag that began the current unwinding, for its reports
 };
+
+// Whether the "<" at `at` opens markup (a letter, "!", "?", or "/" and a letter follow it).
+bool OpensMarkup(std::string_view text, std::size_t at);
+// Where a tag name that begins at `from` ends (white space or ">"); npos when the input ends.
+std::size_t NameEnd(std::string_view text, std::size_t from);
 
 // Line-break folding of a text run outside preformatted content: each break form in turn
 // ("\r\n", "\n\r", "\r", "\n") with the blanks and tabs around it becomes one blank, none at

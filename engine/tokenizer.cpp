@@ -38,16 +38,6 @@ static_assert(std::size(kMessageTable) == static_cast<std::size_t>(ParseMessage:
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-// Whether the "<" at `at` opens markup. As in a browser, only a letter, "!", "?" or "/" and a
-// letter after it do; "Preis <5 Euro", "x <= y" and "</5>" are text, and reading them as tags
-// would swallow the rest of the paragraph.
-bool OpensMarkup(std::string_view text, std::size_t at) {
-  if (at + 1 >= text.size()) return false;
-  const char c = text[at + 1];
-  if (c == '/') return at + 2 < text.size() && IsAsciiLetter(text[at + 2]);
-  return IsAsciiLetter(c) || c == '!' || c == '?';
-}
-
 // The next "<" at or after `from` that opens markup, or npos.
 std::size_t FindMarkup(std::string_view text, std::size_t from) {
   while (from < text.size()) {
@@ -60,16 +50,6 @@ std::size_t FindMarkup(std::string_view text, std::size_t from) {
   return std::string_view::npos;
 }
 
-
-// A tag name ends at white space or ">"; npos when the input ends first. Pages saved with bare
-// line feeds break long tags as `<span\nstyle=...>`, so a line feed ends a name just as a
-// carriage return does; otherwise the attributes would become part of the name.
-std::size_t NameEnd(std::string_view text, std::size_t from) {
-  for (std::size_t i = from; i < text.size(); ++i) {
-    if (IsWhiteSpace(text[i]) || text[i] == '>') return i;
-  }
-  return std::string_view::npos;
-}
 
 constexpr std::string_view kScriptEnd = "</script";
 
@@ -130,6 +110,26 @@ std::string FoldForm(std::string_view in, std::string_view form) {
 }
 
 }  // namespace
+
+// Whether the "<" at `at` opens markup. As in a browser, only a letter, "!", "?" or "/" and a
+// letter after it do; "Preis <5 Euro", "x <= y" and "</5>" are text, and reading them as tags
+// would swallow the rest of the paragraph.
+bool OpensMarkup(std::string_view text, std::size_t at) {
+  if (at + 1 >= text.size()) return false;
+  const char c = text[at + 1];
+  if (c == '/') return at + 2 < text.size() && IsAsciiLetter(text[at + 2]);
+  return IsAsciiLetter(c) || c == '!' || c == '?';
+}
+
+// A tag name ends at white space or ">"; npos when the input ends first. Pages saved with bare
+// line feeds break long tags as `<span\nstyle=...>`, so a line feed ends a name just as a
+// carriage return does; otherwise the attributes would become part of the name.
+std::size_t NameEnd(std::string_view text, std::size_t from) {
+  for (std::size_t i = from; i < text.size(); ++i) {
+    if (IsWhiteSpace(text[i]) || text[i] == '>') return i;
+  }
+  return std::string_view::npos;
+}
 
 CParseMessageText MessageOf(ParseMessage id) { return kMessageTable[static_cast<std::size_t>(id)]; }
 
@@ -227,18 +227,23 @@ std::int64_t CLookAheadIndex::TargetAfter(std::size_t e, std::string_view text) 
 // ---------------------------------------------------------------------------------------------
 // Tag stack bookkeeping
 
-CParser::CParser(CRunContext& ctx, std::string_view text) : ctx_(ctx), text_(text) {
+CParser::CParser(CRunContext& ctx, std::string_view text, bool keepLook)
+    : keepLook_(keepLook), ctx_(ctx), text_(text) {
   // Positions are 32-bit in the run state; a longer input is read up to what they can address.
   constexpr std::size_t kMaxInput = static_cast<std::size_t>(INT32_MAX);
   if (text_.size() > kMaxInput) text_ = text_.substr(0, kMaxInput);
+  // Copies made by the browser-like repair may add about as much as the page holds, no more.
+  copyBudget_ = static_cast<std::int64_t>(text_.size()) + 4096;
   for (const CCompactString& entry : ctx_.tagStack) {
     ++entriesByName_[entry.str()];
     if (IsPreformattedEntry(entry)) ++preformattedOpen_;
+    if (keepLook_) CountFormatting(entry, 1);
   }
 }
 
 void CParser::Push(std::string entry) {
   if (IsPreformattedEntry(entry)) ++preformattedOpen_;
+  if (keepLook_) CountFormatting(entry, 1);
   ++entriesByName_[entry];
   ctx_.tagStack.emplace_back(entry);
 }
@@ -246,6 +251,7 @@ void CParser::Push(std::string entry) {
 void CParser::Pop() {
   const CCompactString& entry = ctx_.tagStack.back();
   if (IsPreformattedEntry(entry)) --preformattedOpen_;
+  if (keepLook_) CountFormatting(entry, -1);
   auto it = entriesByName_.find(entry.str());
   if (it != entriesByName_.end() && --it->second == 0) entriesByName_.erase(it);
   ctx_.tagStack.pop_back();
@@ -257,6 +263,8 @@ void CParser::ClearStack() {
   ctx_.tagStack.clear();
   entriesByName_.clear();
   preformattedOpen_ = 0;
+  openFormatting_.fill(0);
+  active_.clear();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -357,6 +365,9 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
     Pop();
     return used;
   }
+  if (keepLook_) {
+    if (const auto repaired = ReadEndTagKeepingLook(node, p, e)) return *repaired;
+  }
   // The search of the whole stack compares letter case, unlike the comparisons around it.
   if (!HasExactEntry(node.name.str())) {
     Report(ctx_, ParseMessage::kSurplusEndTag, p, {node.name});
@@ -365,6 +376,7 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
   }
   if (stack.size() >= 2 && EqualsNoCase(stack[stack.size() - 2], node.name)) {
     const std::string inner = stack.back().str();
+    if (keepLook_) NoteClosedAbove(node, 1);
     Pop();
     Pop();
     ++ctx_.unwindCount;
@@ -399,6 +411,7 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
   // Unwind up to the open element of this name; every element in between is closed implicitly.
   Pop();
   unwindPos_ = p;
+  int closedEarly = 1;
   for (;;) {
     if (stack.empty()) {
       Report(ctx_, ParseMessage::kStackUnderflow, p);
@@ -408,7 +421,9 @@ std::int32_t CParser::ReadEndTag(CHtmlNode& node, std::size_t p, std::size_t e) 
     const bool match = EqualsNoCase(stack.back(), node.name);
     Pop();
     if (match) break;
+    ++closedEarly;
   }
+  if (keepLook_) NoteClosedAbove(node, closedEarly);
   return used;
 }
 

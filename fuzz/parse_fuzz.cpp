@@ -1,5 +1,6 @@
 // Fuzz target: parses any input with a small layout table, the first byte choosing the layout
-// mode and whether a profile's rules are attached, then checks the tree and frees it.
+// mode, whether a profile's rules are attached and whether the look is kept, then checks the tree
+// and frees it.
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
@@ -63,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   config.layout.mode = control % 4;
   config.rules = rules;
   config.options.useProfile = (control & 4) != 0;
+  config.options.keepLook = (control & 8) != 0;
   CNullSink sink;
   std::atomic<bool> cancel{false};
   CRunContext ctx(config, sink, cancel);

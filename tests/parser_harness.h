@@ -127,6 +127,7 @@ struct CParseOutcome {
 struct CParseSetup {
   int layoutMode = kLayoutStandard;
   const std::atomic<bool>* cancel = nullptr;
+  bool keepLook = false;  // "Darstellung bewahren"
 };
 
 // Parses `input` as a run does and keeps the tree in `root` for closer inspection.
@@ -135,6 +136,7 @@ inline CParseOutcome ParseWith(std::string_view input, CHtmlNode& root, const CP
   CRunConfig config;
   config.layoutTable = table;
   config.layout.mode = setup.layoutMode;
+  config.options.keepLook = setup.keepLook;
   CStringSink sink;
   std::atomic<bool> notCancelled{false};
   CRunContext ctx(config, sink, setup.cancel ? *setup.cancel : notCancelled);

@@ -1,4 +1,5 @@
 #include <chrono>
+#include <string>
 
 #include "tests/parser_harness.h"
 
@@ -36,7 +37,6 @@ TEST(ParserPathological, MillionNestedElements) {
     std::size_t messageBytes;
   } rows[] = {
       {Repeat("<div>", kDepth), kDepth, 1, std::string_view(kEndOfInput).size()},
-      {Repeat("<div>", kDepth) + "x" + Repeat("</div>", kDepth), kDepth + 1, 0, 0},
       // One end tag closes them all: every level reports its missing end tag.
       {"<div>" + Repeat("<b>", kDepth) + "x</div>", kDepth + 2, 2,
        kDepth * std::string_view("Ein Endtag fehlt zu <b >\n").size() + severe.size()},
@@ -73,6 +73,30 @@ TEST(ParserPathological, ManyWrongEndTagsDoNotRescanThePage) {
   EXPECT_LT(SecondsSince(start), 30.0);
   EXPECT_EQ(root->children.size(), kUnits + 1);
   EXPECT_EQ(got.level, 2);
+}
+
+// Keeping the look copies formatting around blocks and reopens it before text; neither may grow
+// with the product of two parts of the page.
+TEST(ParserPathological, KeepingTheLookStaysLinear) {
+  constexpr std::size_t kUnits = 100000;
+  std::string manyFonts = "<div><p>";
+  for (std::size_t i = 0; i < 20000; ++i) manyFonts += "<font color=#" + std::to_string(100000 + i) + ">";
+  const std::string rows[] = {
+      // Every end tag would cross every paragraph.
+      Repeat("<b>", kUnits) + Repeat("<p>", kUnits) + "x" + Repeat("</b>", kUnits) + "y",
+      // Every paragraph would reopen every font.
+      manyFonts + "</p>" + Repeat("<p>x</p>", kUnits) + "</div>",
+      // Every end tag would look through the whole depth to the cell's edge.
+      "<b><table><tr><td>" + Repeat("<i>", kUnits) + Repeat("</b>", kUnits),
+  };
+  CParseSetup keepLook;
+  keepLook.keepLook = true;
+  for (const std::string& input : rows) {
+    const auto start = std::chrono::steady_clock::now();
+    const CParseOutcome got = Parse(input, keepLook);
+    EXPECT_LT(SecondsSince(start), 30.0);
+    EXPECT_LT(got.tree.size(), 2 * input.size()) << "copies beyond the page's own size";
+  }
 }
 
 TEST(ParserPathological, LongRunsFoldInLinearTime) {
