@@ -7,6 +7,7 @@
 
 #include "engine/parser_internal.h"
 #include "engine/white_space.h"
+#include "rules/text_util.h"
 
 namespace trimvale {
 
@@ -67,6 +68,43 @@ int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std
   int taken = 0;
   node.text.Edit([&](std::string& t) { taken = ExtractFromRest(ctx, node.name, t, target, attributeName, tagPos); });
   return taken;
+}
+
+bool RemoveNamespacedAttributes(std::string& rest) {
+  if (rest.find(':') == std::string::npos) return false;
+  std::string kept;
+  bool removed = false;
+  std::size_t keptUpTo = 0;  // the rest before this index is decided
+  CAttributeSpan span{};
+  for (std::size_t pos = 0; NextAttribute(rest, pos, span); pos = span.next) {
+    const std::string_view name = std::string_view(rest).substr(span.nameBegin, span.nameEnd - span.nameBegin);
+    const std::size_t colon = name.find(':');
+    if (colon == std::string_view::npos || colon == 0) continue;
+    // Only the office prefixes: other prefixed names are a script framework's (v-on:click,
+    // x-bind:class, th:text) and do their work after loading.
+    const std::string_view prefix = name.substr(0, colon);
+    const bool office = EqualsNoCase(prefix, "o") || EqualsNoCase(prefix, "v") || EqualsNoCase(prefix, "w") ||
+                        EqualsNoCase(prefix, "x") || EqualsNoCase(prefix, "dt");
+    if (!office) continue;
+    // The attribute goes with the white space that separated it from the one before.
+    kept.append(rest, keptUpTo, pos - keptUpTo);
+    keptUpTo = span.next;
+    removed = true;
+  }
+  if (!removed) return false;
+  kept.append(rest, keptUpTo);
+  rest = std::move(kept);
+  return true;
+}
+
+bool RemoveTagAttribute(std::string& rest, std::string_view name) {
+  CAttributeSpan span{};
+  for (std::size_t pos = 0; NextAttribute(rest, pos, span); pos = span.next) {
+    if (!EqualsNoCase(std::string_view(rest).substr(span.nameBegin, span.nameEnd - span.nameBegin), name)) continue;
+    rest.erase(pos, span.next - pos);
+    return true;
+  }
+  return false;
 }
 
 namespace {

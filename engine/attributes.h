@@ -22,4 +22,13 @@ int ExtractAttributes(CRunContext& ctx, CHtmlNode& node, std::size_t tagPos);
 int ExtractAttribute(CRunContext& ctx, CHtmlNode& node, std::string& target, std::string_view attributeName,
                      std::size_t tagPos);
 
+// Removes the attributes of a tag rest whose names carry an office namespace prefix (o:gfxdata,
+// v:shapes, o:spid; the prefixes o, v, w, x and dt), which only a word processor reads, with
+// the white space before each. Returns whether any went.
+bool RemoveNamespacedAttributes(std::string& rest);
+
+// Removes the first attribute named `name` (without regard to case) from a tag rest, with the
+// white space before it. Returns whether there was one.
+bool RemoveTagAttribute(std::string& rest, std::string_view name);
+
 }  // namespace trimvale

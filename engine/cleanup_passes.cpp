@@ -8,8 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/attributes.h"
 #include "engine/char_conversion.h"
 #include "engine/charset.h"
+#include "engine/sheet_pruning.h"
+#include "engine/style_compaction.h"
 #include "engine/style_cleaning.h"
 #include "rules/text_util.h"
 
@@ -43,6 +46,53 @@ bool HasOnlyBlankText(const CHtmlNode& node) {
   if (node.children.size() != 1) return false;
   const CHtmlNode& child = *node.children.front();
   return child.kind == TagKind::Text && IsBlankText(child.text);
+}
+
+// An element whose tag rest holds attributes (not a text, comment, conditional section or raw
+// xmp/plaintext content, whose text is something else).
+bool IsTagWithAttributes(const CHtmlNode& node) {
+  if (node.name.empty() || node.text.find('=') == std::string_view::npos) return false;
+  const char first = node.name.front();
+  const bool letter = (first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z');
+  return letter && node.kind != TagKind::Xmp && node.kind != TagKind::Plaintext;
+}
+
+// A length a browser reads the same in every mode: a number with a unit, or a percentage.
+bool IsPlainLength(std::string_view value) {
+  std::size_t digits = 0;
+  while (digits < value.size() && ((value[digits] >= '0' && value[digits] <= '9') || value[digits] == '.')) ++digits;
+  if (digits == 0 || std::count(value.begin(), value.begin() + static_cast<std::ptrdiff_t>(digits), '.') > 1) {
+    return false;
+  }
+  static constexpr std::array<std::string_view, 8> kUnits = {"pt", "px", "cm", "mm", "in", "pc", "em", "%"};
+  const std::string_view unit = value.substr(digits);
+  return std::ranges::any_of(kUnits, [&](std::string_view u) { return EqualsNoCase(unit, u); });
+}
+
+// Word writes the alignment and the cell width twice: as a presentational attribute (align,
+// width, height) and in the element's own style. The attribute only gives the browser a default
+// for the same property, which a valid declaration of the style replaces, so it shows nothing.
+void DropAttributesTheStyleOverrides(CHtmlNode& node) {
+  const bool cell = node.kind == TagKind::Td || EqualsNoCase(node.name, "td") || EqualsNoCase(node.name, "th");
+  const bool aligned = cell || node.kind == TagKind::P || node.kind == TagKind::Div || node.kind == TagKind::Heading;
+  if (!aligned || node.text.empty()) return;
+  bool textAlign = false, width = false, height = false;
+  ForEachDeclaration(node.Style(), [&](std::string_view property, std::string_view value) {
+    static constexpr std::array<std::string_view, 6> kAlignments = {"left", "right", "center", "justify", "start", "end"};
+    if (EqualsNoCase(property, "text-align")) {
+      textAlign = std::ranges::any_of(kAlignments, [&](std::string_view a) { return EqualsNoCase(value, a); });
+    } else if (EqualsNoCase(property, "width")) {
+      width = IsPlainLength(value);
+    } else if (EqualsNoCase(property, "height")) {
+      height = IsPlainLength(value);
+    }
+  });
+  if (!textAlign && !(cell && (width || height))) return;
+  node.text.Edit([&](std::string& rest) {
+    if (textAlign) RemoveTagAttribute(rest, "align");
+    if (cell && width) RemoveTagAttribute(rest, "width");
+    if (cell && height) RemoveTagAttribute(rest, "height");
+  });
 }
 
 // Only text with a byte beyond ASCII has anything to convert; most text of a page has none, and
@@ -462,6 +512,10 @@ class CFormattingPass {
       if (IsEditorLeftover(node)) return PassResult::Delete;
       CleanStyleSheetOf(node, visit);
       if (!node.CssClass().empty() && !classes_.emptied.empty()) DropEmptiedClasses(node);
+      if (IsTagWithAttributes(node) && node.text.find(':') != std::string_view::npos && !InDrawing(visit) &&
+          !IsDrawing(node)) {
+        node.text.Edit([](std::string& rest) { RemoveNamespacedAttributes(rest); });
+      }
       // A smart tag around part of a word (Word wraps single letters of names) splits the
       // browser's text run there and so its kerning: dissolving it shifts glyphs a little.
       if (!options_.keepLook && node.kind != TagKind::Text && node.kind != TagKind::Comment && IsSmartTag(node) &&
@@ -489,6 +543,8 @@ class CFormattingPass {
       if (!node.Style().empty()) {
         RemoveDeclarationsIf(node.EditableStyle(), IsVendorDeclaration);
         RemoveOverriddenDeclarations(node.EditableStyle());
+        CompactDeclarations(node.EditableStyle(), DeclarationLayout::Attribute);
+        DropAttributesTheStyleOverrides(node);
       }
     }
     if (!options_.automatic && options_.deleteAllStyles) {
@@ -686,7 +742,67 @@ class CTagRulePass {
   PassResult Leave(CHtmlNode&) { return PassResult::Keep; }
 };
 
+// Notes the names and classes of the page's elements, and whether anything may change them
+// after loading.
+class CSelectorCollectPass {
+ public:
+  explicit CSelectorCollectPass(CPageSelectors& page) : page_(page) {}
+
+  std::optional<PassResult> Enter(CHtmlNode& node, const CVisit&) {
+    if (node.kind == TagKind::Text || node.kind == TagKind::Comment || node.name.empty()) return std::nullopt;
+    if (IsScriptElement(&node) || HasEventHandler(node.text)) uncertain_ = true;
+    const std::string_view classes = AttributeValue(node, node.CssClass(), "class");
+    // A class written with an entity or an escape is not compared as written.
+    if (classes.find_first_of("&\\") != std::string_view::npos) uncertain_ = true;
+    page_.AddElement(node.name, classes);
+    return std::nullopt;
+  }
+  PassResult Leave(CHtmlNode&) { return PassResult::Keep; }
+
+  // A script or an event handler may give elements classes the page does not show yet.
+  bool Uncertain() const { return uncertain_; }
+
+ private:
+  // An attribute name beginning with "on" (onload, onclick) in a tag rest.
+  static bool HasEventHandler(std::string_view rest) {
+    for (std::size_t at = 0; at + 2 < rest.size(); ++at) {
+      if (!IsWhiteSpace(rest[at]) || (rest[at + 1] | 0x20) != 'o' || (rest[at + 2] | 0x20) != 'n') continue;
+      std::size_t end = at + 3;
+      while (end < rest.size() && ((rest[end] | 0x20) >= 'a' && (rest[end] | 0x20) <= 'z')) ++end;
+      if (end > at + 3 && end < rest.size() && (rest[end] == '=' || IsWhiteSpace(rest[end]))) return true;
+    }
+    return false;
+  }
+
+  CPageSelectors& page_;
+  bool uncertain_ = false;
+};
+
+class CSheetPrunePass {
+ public:
+  explicit CSheetPrunePass(const CPageSelectors& page) : page_(page) {}
+
+  std::optional<PassResult> Enter(CHtmlNode& node, const CVisit& visit) {
+    if (node.kind == TagKind::Text && IsStyleElement(visit.holder)) {
+      node.text.Edit([&](std::string& sheet) { RemoveUnmatchedRules(sheet, page_); });
+    }
+    return std::nullopt;
+  }
+  PassResult Leave(CHtmlNode&) { return PassResult::Keep; }
+
+ private:
+  const CPageSelectors& page_;
+};
+
 }  // namespace
+
+PassResult RemoveUnmatchedStyleRules(CRunContext& ctx, CHtmlNode& node) {
+  CPageSelectors page;
+  CSelectorCollectPass collect(page);
+  CTreeWalk<CSelectorCollectPass>(ctx, collect).Run(node);
+  if (collect.Uncertain() || ctx.Cancelled()) return PassResult::Keep;
+  return WalkTree(ctx, node, CSheetPrunePass(page));
+}
 
 PassResult RemoveEmptyTags(CRunContext& ctx, CHtmlNode& node) {
   return WalkTree(ctx, node, CEmptyTagPass(ctx.config.options));
@@ -732,6 +848,9 @@ void RunCleanupPasses(CRunContext& ctx, CHtmlNode& root) {
   if (emptyTags) RemoveEmptyTags(ctx, root);
   // The chosen profile's per-tag rules last, so that they have the final word.
   if (options.useProfile) ApplyTagRules(ctx, root);
+  // Style-sheet rules for the elements and classes the page no longer has, once every name and
+  // class is final.
+  if (options.automatic || options.unneededFormats) RemoveUnmatchedStyleRules(ctx, root);
   if (!ctx.Cancelled()) ctx.sink.AppendText(kDocumentOptimized);
 }
 

@@ -31,5 +31,8 @@ PassResult RemoveWordLinks(CRunContext& ctx, CHtmlNode& node);
 PassResult CleanWordMarkup(CRunContext& ctx, CHtmlNode& node);
 PassResult CleanFormatting(CRunContext& ctx, CHtmlNode& node);
 PassResult ApplyTagRules(CRunContext& ctx, CHtmlNode& node);
+// Removes the style-sheet rules that no element of the subtree matches (see sheet_pruning.h);
+// nothing when a script or event handler may change the elements' classes.
+PassResult RemoveUnmatchedStyleRules(CRunContext& ctx, CHtmlNode& node);
 
 }  // namespace trimvale

@@ -544,6 +544,30 @@ void AppendWrapped(CRunContext& ctx, std::string& output, std::string_view text,
     return;
   }
   CLineWriter w(ctx, output);
+  // A style sheet keeps its own line ends, so each of its lines is wrapped on its own, counted
+  // from the line's start and keeping its indentation; counted from the sheet's start, breaks
+  // would fall every W characters of the whole sheet, splitting short lines and values.
+  // (A string continued over a line end by a backslash keeps the old way, which sees it whole.)
+  if (kind == WrappedText::StyleSheet && text.find_first_of("\r\n") != std::string_view::npos &&
+      text.find("\\\n") == std::string_view::npos && text.find("\\\r") == std::string_view::npos) {
+    std::size_t lineStart = 0;
+    for (std::size_t at = text.find_first_of("\r\n"); ; at = text.find_first_of("\r\n", lineStart)) {
+      const std::size_t end = at == std::string_view::npos ? text.size() : at;
+      std::string_view line = text.substr(lineStart, end - lineStart);
+      if (lineStart > 0) {
+        const std::size_t indent = std::min(line.find_first_not_of(" \t"), line.size());
+        output.append(line.substr(0, indent));
+        line.remove_prefix(indent);
+      }
+      if (!line.empty()) AppendWrapped(ctx, output, line, level, mayBreakBefore && lineStart == 0, kind);
+      if (at == std::string_view::npos) break;
+      const std::size_t lineEnd = LineEndLength(text, at);
+      output.append(text.substr(at, lineEnd));
+      w.SetMark(output.size());
+      lineStart = at + lineEnd;
+    }
+    return;
+  }
   const std::int64_t width = std::max(layout.width, 1);
   const std::int64_t column = !text.empty() && IsLineEnd(text.front()) ? 0 : w.Column();
   const auto length = static_cast<std::int64_t>(text.size());

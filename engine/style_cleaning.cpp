@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/style_compaction.h"
 #include "engine/white_space.h"
 
 namespace trimvale {
@@ -399,6 +400,7 @@ void RemoveWordOnlyRules(std::string& sheet, CSheetClasses& classes) {
     while (lead < body.size() && IsCssBlank(body[lead])) ++lead;
     const std::string indent = body.substr(0, lead);
     if (RemoveDeclarationsIf(body, wordOnly)) body = indent + body;
+    CompactDeclarations(body, DeclarationLayout::SheetRule);
     const bool empty = std::all_of(body.begin(), body.end(), IsCssBlank);
     const bool atRule = selector.find('@') != std::string_view::npos;
     if (empty && !atRule) {

@@ -52,19 +52,10 @@ TEST(CleanWordMarkup, CommentRules) {
     options.commentsRest = rest;
     return options;
   };
-  OptimizeOptions automaticWithManual = manual(true, true, true, true);
-  automaticWithManual.automatic = true;
-  OptimizeOptions kindsWithoutDeletion = manual(true, true, true, true);
-  kindsWithoutDeletion.deleteComments = false;
 
-  const std::string all =
-      "<style><!-- p {} --></style><script><!-- code --></script><!-- webbot bot=x --><!-- note -->";
   const CTreeCase cases[] = {
       {"automatic keeps style, script and webbot comments", kAuto, &CommentPage,
        "<style><!-- p {} --></style><script><!-- code --></script><!-- webbot bot=x -->k"},
-      {"automatic decides whatever the manual switches say", automaticWithManual, &CommentPage,
-       "<style><!-- p {} --></style><script><!-- code --></script><!-- webbot bot=x -->k"},
-      {"comment kinds do nothing without deleteComments", kindsWithoutDeletion, &CommentPage, all + "<![if>k</![if>"},
       {"style kind", manual(true, false, false, false), &CommentPage,
        "<style></style><script><!-- code --></script><!-- webbot bot=x --><!-- note --><![if>k</![if>"},
       {"all four kinds delete every comment, not the conditional", manual(true, true, true, true), &CommentPage,

@@ -97,11 +97,14 @@ TEST(Serializer, OneLineModeFoldsCommentsOutsideScripts) {
             "<script><!--\r\nfunction f() {}\r\n//--></script><!-- a b -->");
 }
 
-TEST(Serializer, StyleSheetsBreakOutsideQuotedStrings) {
+// A sheet's own lines are wrapped each from its start: short lines get no break, however long
+// the sheet.
+TEST(Serializer, StyleSheetsBreakOutsideQuotedStringsAndWithinTheirLines) {
   const std::string sheet = "p:before {content: \"eins zwei drei vier\"} q {font-family:'Times New Roman'}";
-  auto root = Doc(E("style", T(sheet)));
+  auto root = Doc(E("style", T(sheet)), E("style", T("p\r\n  {margin:0 0 10pt;\r\n  color:red}\r\n  h1 {x:1}")));
   EXPECT_EQ(Write(*root, Layout(kLayoutStandard, true, 20)).text,
-            "<style>\r\np:before {content:\r\n\"eins zwei drei vier\"}\r\nq {font-family:'Times New Roman'}</style>");
+            "<style>\r\np:before {content:\r\n\"eins zwei drei vier\"}\r\nq {font-family:'Times New Roman'}</style>\r\n"
+            "<style>p\r\n  {margin:0 0 10pt;\r\n  color:red}\r\n  h1 {x:1}</style>");
 }
 
 // AppendWrapped behind an existing output whose mark stands after its last line feed.
@@ -195,15 +198,6 @@ TEST(Serializer, ElementWhoseStyleKeepsWhiteSpaceIsWrittenAsItStands) {
     EXPECT_EQ(inside == "<br><span>x</span>", kept) << style << ": " << inside;
     EXPECT_NE(text.find("\r\n  <p"), std::string::npos) << "the breaks around the element follow its bits";
   }
-}
-
-// A line too long to continue: the text after a comment pulled back onto it goes to the next
-// line, and the line mark follows the last line feed written.
-TEST(Serializer, CommentPulledBackOntoALongLine) {
-  const CWritten got =
-      Write(*Doc(E("p", T(Rep('a', 5000))).Layout(0x01), C("--"), T("tail")), Layout(kLayoutStandard, true));
-  EXPECT_EQ(got.text, "<p>" + Rep('a', 5000) + "</p><!---->\r\ntail");
-  EXPECT_EQ(got.lineStart, 5016);
 }
 
 CHtmlNode& Add(CHtmlNode& parent, CNodeBuilder node) {

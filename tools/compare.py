@@ -54,6 +54,28 @@ def TidyEncodingArgs(data):
     return ["--input-encoding", encoding, "--output-encoding", "utf8", "--add-meta-charset", "yes"]
 
 
+# Generators of word processors as the corpus manifest names them; pages by web editors and
+# hand-written pages are not what the clean-up is for, so they get a sum of their own.
+WORD_PROCESSORS = re.compile(r"Microsoft Word|OpenOffice|LibreOffice|WordPerfect", re.I)
+
+
+def WordProcessorPages(paths):
+    """The pages among `paths` whose folder's MANIFEST.tsv names a word processor as generator."""
+    found = set()
+    for folder in {path.parent for path in paths}:
+        manifest = folder / "MANIFEST.tsv"
+        if not manifest.exists():
+            continue
+        rows = [line.split("\t") for line in manifest.read_text(encoding="utf-8").splitlines()]
+        if not rows or "generator" not in rows[0]:
+            continue
+        column = rows[0].index("generator")
+        for row in rows[1:]:
+            if len(row) > column and WORD_PROCESSORS.search(row[column]):
+                found.add(folder / row[0])
+    return found
+
+
 def Timed(command):
     start = time.perf_counter()
     result = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -77,6 +99,8 @@ def main(argv=None):
           f"{'Zeit, Median ms':^27}")
     print(f"{'Seite':<{width}} {'Original':>9} {'Trimvale':>9} {'Tidy':>9} {'Trimvale':>8} {'Tidy':>8} "
           f"{'Trim':>5} {'Tidy':>5} {'Trimvale':>8} {'Tidy':>8} {'Tidy/Tr':>9}")
+    word_pages = WordProcessorPages([path for _, path, _ in pages])
+    word = {"pages": 0, "orig": 0, "trim": 0, "tidy": 0}
     totals = {"orig": 0, "trim": 0, "tidy": 0, "t_trim": 0.0, "t_tidy": 0.0, "pages": 0,
               "px_trim": [], "px_tidy": [], "text_trim": 0, "text_tidy": 0}
     failures = []
@@ -130,6 +154,10 @@ def main(argv=None):
             totals["trim"] += size_trim
             totals["tidy"] += size_tidy
             totals["t_trim"] += t_trim
+            if path in word_pages:
+                for key, size in (("orig", len(data)), ("trim", size_trim), ("tidy", size_tidy)):
+                    word[key] += size
+                word["pages"] += 1
             totals["t_tidy"] += t_tidy
             ratio = t_tidy / t_trim if t_trim else 0.0
             print(f"{name:<{width}} {len(data):>9} {size_trim:>9} {size_tidy:>9} {columns[0]:>8} {columns[1]:>8} "
@@ -146,6 +174,10 @@ def main(argv=None):
     print(f"Größe: Original {totals['orig']} Byte; Trimvale {totals['trim']} Byte "
           f"({fidelity.Percent(totals['orig'] - totals['trim'], totals['orig']):.1f} % gespart); "
           f"Tidy {totals['tidy']} Byte ({fidelity.Percent(totals['orig'] - totals['tidy'], totals['orig']):.1f} % gespart)")
+    if word["pages"]:
+        print(f"Textverarbeitungsseiten ({word['pages']}): Original {word['orig']} Byte; Trimvale {word['trim']} Byte "
+              f"({fidelity.Percent(word['orig'] - word['trim'], word['orig']):.1f} % gespart); "
+              f"Tidy {word['tidy']} Byte ({fidelity.Percent(word['orig'] - word['tidy'], word['orig']):.1f} % gespart)")
     if totals["px_trim"]:
         for label, key, text_key in (("Trimvale", "px_trim", "text_trim"), ("Tidy", "px_tidy", "text_tidy")):
             values = totals[key]
