@@ -138,8 +138,12 @@ std::size_t AppendNumber(std::string_view value, std::size_t i, bool zeroWithout
   if (!AtTokenEnd(value, at)) return i;
   while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
   while (integer.size() > 1 && integer.front() == '0') integer.remove_prefix(1);
-  const bool zero = integer.find_first_not_of('0') == std::string_view::npos && fraction.empty();
-  if (zero && zeroWithoutUnit && IsLengthUnit(unit)) {
+  const bool zeroInteger = integer.find_first_not_of('0') == std::string_view::npos;
+  const bool zero = zeroInteger && fraction.empty();
+  // Word writes a margin it means to be nothing as .0001pt. Below a thousandth of a point or a
+  // pixel a length is far below the 1/64 px that browsers lay out in, so it is zero.
+  const bool belowLayout = zeroInteger && fraction.starts_with("000") && (EqualsNoCase(unit, "pt") || EqualsNoCase(unit, "px"));
+  if ((zero || belowLayout) && zeroWithoutUnit && IsLengthUnit(unit)) {
     out += '0';
     return at;
   }

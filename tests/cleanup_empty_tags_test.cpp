@@ -56,18 +56,19 @@ TEST(RemoveEmptyTags, WhatEachRuleKeeps) {
        [] {
          return Body(E("b").Style("color:red; Width: 2em"), E("span").Style("border-top: 1px solid"),
                      E("em").Style("BACKGROUND-COLOR:yellow"), E("li").Style("min-height:1em"),
-                     E("span").Rest(" STYLE=\"height:5px\""), E("span", E("o:p")).Style("font-size:12.0pt"),
+                     E("span").Rest(" STYLE=\"height:5px\""), E("span", E("o:p")).Style("font-size:12.0pt;line-height:150%;font-family:Arial;color:red"),
                      E("i").Style("line-height:150%"));
        },
-       InBody("<b style=\"color:red; Width: 2em\"></b><span style=\"border-top: 1px solid\"></span>"
+       InBody("<b style=\"Width: 2em\"></b><span style=\"border-top: 1px solid\"></span>"
               "<em style=\"BACKGROUND-COLOR:yellow\"></em><li style=\"min-height:1em\"></li>"
-              "<span STYLE=\"height:5px\"></span><span style=\"font-size:12.0pt\"></span>"
+              "<span STYLE=\"height:5px\"></span><span style=\"font-size:12.0pt;line-height:150%\"></span>"
               "<i style=\"line-height:150%\"></i>")},
-      {"box words inside other property names or values give none", kAuto,
+      // Without a line height of its own, an empty span's font leaves the line as it is.
+      {"box words inside other property names or values give none, nor a font alone", kAuto,
        [] {
          return Body(E("span").Style("mso-border-alt:solid;mso-line-height-rule:exactly"),
                      E("b").Style("text-align:\"height width\""), E("li").Style("max-width:3em"),
-                     E("u").Style("height"));
+                     E("u").Style("height"), E("span", E("o:p")).Style("font-size:14pt;font-family:Arial"));
        },
        InBody("")},
       {"inline formatting with a class renders nothing", kAuto,

@@ -62,10 +62,10 @@ TEST(CleanFormatting, OneSweepBySwitch) {
                     E("p", E("span", T("a")).Class("SpellE"), E("span", T("b")).Class("x SpellE"), E("st1:City", T("c")),
                       E("svg", E("st1:x", T("d"))))
                         .Class("MsoNormal")
-                        .Style("margin-bottom:0in;margin-bottom:.0001pt"));
+                        .Style("margin-bottom:0in;margin-bottom:2pt"));
        },
        "<head><link rel=stylesheet href=s><style>p.MsoNormal {margin:0}\r\n.x {color:red}\r\n</style></head>"
-       "<p class=\"MsoNormal\" style=\"margin-bottom:.0001pt\">a<span class=\"x\">b</span>c<svg><st1:x>d</st1:x></svg></p>"},
+       "<p class=\"MsoNormal\" style=\"margin-bottom:2pt\">a<span class=\"x\">b</span>c<svg><st1:x>d</st1:x></svg></p>"},
       {"what only the word processor reads or the style overrides goes, not in a drawing", kAuto,
        [] {
          return Doc(E("img").Void().Rest(" src=a.gif v:shapes=\"_x0000_i1025\" o:title=\"\" xmlns:o=u"),
