@@ -1,6 +1,9 @@
 #include "engine/sheet_pruning.h"
 
+#include <algorithm>
 #include <vector>
+
+#include "engine/css_scan.h"
 
 namespace trimvale {
 
@@ -16,27 +19,13 @@ std::string Lower(std::string_view s) {
   return lower;
 }
 
-bool IsCssBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsHigh(char c) { return static_cast<unsigned char>(c) >= 0x80; }
-bool IsNameChar(char c) { return IsLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' || IsHigh(c); }
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsCssBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsCssBlank(s.back())) s.remove_suffix(1);
-  return s;
+bool IsNameChar(char c) {
+  return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '-' || c == '_' || IsHighByte(c);
 }
 
-// The index just past the string that opens at `open`, or the text's end.
+// The index just past the string that opens at `open`, or the text's end when it stays open.
 std::size_t PastString(std::string_view text, std::size_t open) {
-  for (std::size_t i = open + 1; i < text.size(); ++i) {
-    if (text[i] == '\\') {
-      ++i;
-    } else if (text[i] == text[open]) {
-      return i + 1;
-    }
-  }
-  return text.size();
+  return std::min(PastCssString(text, open), text.size());
 }
 
 // The index just past the comment that opens at `open`, or the text's end.
@@ -81,7 +70,7 @@ std::size_t BlockEnd(std::string_view text, std::size_t open) {
 bool IsIdentifier(std::string_view s) {
   if (s.empty()) return false;
   const std::size_t start = s.front() == '-' ? 1 : 0;
-  if (start >= s.size() || !(IsLetter(s[start]) || s[start] == '_' || IsHigh(s[start]))) return false;
+  if (start >= s.size() || !(IsAsciiLetter(s[start]) || s[start] == '_' || IsHighByte(s[start]))) return false;
   for (char c : s) {
     if (!IsNameChar(c)) return false;
   }
@@ -94,7 +83,7 @@ bool ReadSimpleSelector(std::string_view selector, std::string& type, std::strin
   const std::string_view typePart = selector.substr(0, dot);
   const std::string_view classPart = dot == kNone ? std::string_view() : selector.substr(dot + 1);
   if (typePart.empty() && dot == kNone) return false;
-  if (!typePart.empty() && (!IsLetter(typePart.front()) || !IsIdentifier(typePart))) return false;
+  if (!typePart.empty() && (!IsAsciiLetter(typePart.front()) || !IsIdentifier(typePart))) return false;
   if (dot != kNone && !IsIdentifier(classPart)) return false;
   type = Lower(typePart);
   cssClass = Lower(classPart);
@@ -205,7 +194,7 @@ bool RemoveUnmatchedRules(std::string& sheet, const CPageSelectors& page) {
     std::vector<std::string_view> kept;
     const std::vector<std::string_view> selectors = SplitSelectors(prelude);
     for (std::string_view selector : selectors) {
-      selector = Trim(selector);
+      selector = TrimCssBlanks(selector);
       if (ReadSimpleSelector(selector, type, cssClass) && !page.Matches(type, cssClass)) continue;
       kept.push_back(selector);
     }
@@ -220,7 +209,7 @@ bool RemoveUnmatchedRules(std::string& sheet, const CPageSelectors& page) {
         if (k > 0) out += ", ";
         out += kept[k];
       }
-      const std::string_view selectorsText = Trim(prelude);
+      const std::string_view selectorsText = TrimCssBlanks(prelude);
       out += prelude.substr(static_cast<std::size_t>(selectorsText.data() - prelude.data()) + selectorsText.size());
       out += text.substr(open, end - open);
     }

@@ -6,34 +6,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/css_scan.h"
 #include "rules/text_util.h"
 
 namespace trimvale {
 
 namespace {
-
-bool IsCssBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsHigh(char c) { return static_cast<unsigned char>(c) >= 0x80; }
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsCssBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsCssBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-// The index just past the string that opens at `open`; npos when it is never closed.
-std::size_t PastString(std::string_view text, std::size_t open) {
-  for (std::size_t i = open + 1; i < text.size(); ++i) {
-    if (text[i] == '\\') {
-      ++i;
-    } else if (text[i] == text[open]) {
-      return i + 1;
-    }
-  }
-  return std::string_view::npos;
-}
 
 struct CDeclaration {
   std::string lead;      // the white space before it
@@ -57,7 +35,7 @@ bool SplitDeclarations(std::string_view text, CDeclarationList& list) {
     for (; end < text.size(); ++end) {
       const char c = text[end];
       if (c == '"' || c == '\'') {
-        const std::size_t past = PastString(text, end);
+        const std::size_t past = PastCssString(text, end);
         if (past == std::string_view::npos) return false;
         end = past - 1;
       } else if (c == '(') {
@@ -71,17 +49,17 @@ bool SplitDeclarations(std::string_view text, CDeclarationList& list) {
     }
     if (depth != 0) return false;
     const std::string_view piece = text.substr(start, end - start);
-    const std::string_view content = Trim(piece);
+    const std::string_view content = TrimCssBlanks(piece);
     if (content.empty()) {
       // An empty piece between two ";" says nothing; after the last one it is the tail.
       if (end >= text.size()) list.tail = piece;
     } else {
       const std::size_t colon = content.find(':');
       if (colon == std::string_view::npos) return false;
-      const std::string_view property = Trim(content.substr(0, colon));
-      const std::string_view value = Trim(content.substr(colon + 1));
+      const std::string_view property = TrimCssBlanks(content.substr(0, colon));
+      const std::string_view value = TrimCssBlanks(content.substr(colon + 1));
       const bool propertyOk = !property.empty() && std::ranges::all_of(property, [](char c) {
-        return IsLetter(c) || IsDigit(c) || c == '-' || c == '_';
+        return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '-' || c == '_';
       });
       if (!propertyOk || value.empty()) return false;
       list.items.push_back({std::string(piece.substr(0, static_cast<std::size_t>(content.data() - piece.data()))),
@@ -122,18 +100,18 @@ std::size_t AppendNumber(std::string_view value, std::size_t i, bool zeroWithout
   std::string sign;
   if (at < value.size() && (value[at] == '-' || value[at] == '+')) sign = value[at++];
   const std::size_t intStart = at;
-  while (at < value.size() && IsDigit(value[at])) ++at;
+  while (at < value.size() && IsAsciiDigit(value[at])) ++at;
   std::string_view integer = value.substr(intStart, at - intStart);
   std::string_view fraction;
   if (at < value.size() && value[at] == '.') {
     const std::size_t fracStart = ++at;
-    while (at < value.size() && IsDigit(value[at])) ++at;
+    while (at < value.size() && IsAsciiDigit(value[at])) ++at;
     fraction = value.substr(fracStart, at - fracStart);
     if (fraction.empty()) return i;  // "1." is no number
   }
   if (integer.empty() && fraction.empty()) return i;
   const std::size_t unitStart = at;
-  while (at < value.size() && (IsLetter(value[at]) || value[at] == '%')) ++at;
+  while (at < value.size() && (IsAsciiLetter(value[at]) || value[at] == '%')) ++at;
   const std::string_view unit = value.substr(unitStart, at - unitStart);
   if (!AtTokenEnd(value, at)) return i;
   while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
@@ -170,9 +148,9 @@ bool IsPlainFamilyName(std::string_view name) {
   for (std::size_t start = 0; start <= name.size();) {
     std::size_t end = std::min(name.find(' ', start), name.size());
     const std::string_view word = name.substr(start, end - start);
-    if (word.empty() || !(IsLetter(word.front()) || word.front() == '_' || IsHigh(word.front()))) return false;
+    if (word.empty() || !(IsAsciiLetter(word.front()) || word.front() == '_' || IsHighByte(word.front()))) return false;
     const bool chars = std::ranges::all_of(
-        word, [](char c) { return IsLetter(c) || IsDigit(c) || c == '-' || c == '_' || IsHigh(c); });
+        word, [](char c) { return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '-' || c == '_' || IsHighByte(c); });
     if (!chars) return false;
     if (std::ranges::any_of(kKeywords, [&](std::string_view k) { return EqualsNoCase(word, k); })) return false;
     if (end == name.size()) break;
@@ -188,14 +166,14 @@ std::string UnquoteFamilies(std::string_view value) {
     std::size_t end = start;
     while (end < value.size() && value[end] != ',') {
       if (value[end] == '"' || value[end] == '\'') {
-        const std::size_t past = PastString(value, end);
+        const std::size_t past = PastCssString(value, end);
         if (past == std::string_view::npos) return std::string(value);
         end = past;
       } else {
         ++end;
       }
     }
-    std::string_view family = Trim(value.substr(start, end - start));
+    std::string_view family = TrimCssBlanks(value.substr(start, end - start));
     if (family.size() >= 2 && (family.front() == '\'' || family.front() == '"') && family.back() == family.front() &&
         IsPlainFamilyName(family.substr(1, family.size() - 2))) {
       family = family.substr(1, family.size() - 2);
@@ -217,7 +195,7 @@ std::string CompactValue(std::string_view property, std::string_view value) {
   for (std::size_t i = 0; i < value.size();) {
     const char c = value[i];
     if (c == '"' || c == '\'') {
-      const std::size_t past = std::min(PastString(value, i), value.size());
+      const std::size_t past = std::min(PastCssString(value, i), value.size());
       out.append(value.substr(i, past - i));
       i = past;
     } else if (value.size() - i >= 4 && EqualsNoCase(value.substr(i, 4), "url(")) {
@@ -227,7 +205,7 @@ std::string CompactValue(std::string_view property, std::string_view value) {
     } else if (IsCssBlank(c)) {
       while (i < value.size() && IsCssBlank(value[i])) ++i;
       if (!out.empty() && out.back() != ',' && i < value.size() && value[i] != ',') out += ' ';
-    } else if ((IsDigit(c) || c == '.' || c == '-' || c == '+') && AtTokenStart(out)) {
+    } else if ((IsAsciiDigit(c) || c == '.' || c == '-' || c == '+') && AtTokenStart(out)) {
       const std::size_t next = AppendNumber(value, i, zeroWithoutUnit, out);
       if (next == i) {
         out += c;
@@ -274,8 +252,8 @@ bool IsValidSide(std::string_view value, bool allowMargin) {
   }
   const std::size_t digits = at;
   bool zero = true;
-  while (at < value.size() && (IsDigit(value[at]) || value[at] == '.')) {
-    if (IsDigit(value[at]) && value[at] != '0') zero = false;
+  while (at < value.size() && (IsAsciiDigit(value[at]) || value[at] == '.')) {
+    if (IsAsciiDigit(value[at]) && value[at] != '0') zero = false;
     ++at;
   }
   if (at == digits) return false;
