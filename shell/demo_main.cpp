@@ -74,6 +74,7 @@ int Time(CShellEnvironment& env, const QString& page, int rounds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  KeepFreedMemoryForReuse();
   QApplication app(argc, argv);
   const QStringList args = QCoreApplication::arguments();
   if (args.size() < 3) {

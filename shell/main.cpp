@@ -84,6 +84,7 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  KeepFreedMemoryForReuse();
   QApplication app(argc, argv);
   InstallQueuedButtonAccessibility();
   QApplication::setApplicationName(QString::fromUtf8(text::kAppName));

@@ -1,5 +1,7 @@
 #include "shell/shell_environment.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 
 #include "rules/file_settings_store.h"
@@ -9,6 +11,13 @@
 #include "rules/settings_table.h"
 
 namespace trimvale::shell {
+
+void KeepFreedMemoryForReuse() {
+  // Blocks up to 32 MB come from the heap instead of a mapping of their own, and up to 128 MB
+  // freed at its top stays there. Both turn off the allocator's own adjustment of the two.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 128 << 20);
+}
 
 CShellEnvironment::CShellEnvironment(const CShellStartOptions& options)
     : ownedStore_(std::make_unique<CFileSettingsStore>(DefaultSettingsPath(options.settingsPath))),

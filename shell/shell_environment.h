@@ -16,6 +16,11 @@
 
 namespace trimvale::shell {
 
+// Keeps the memory of a page that goes (its text, its editor document, the run's tree) for the
+// next one, rather than handing it back to the system and faulting it in again page by page:
+// a window works on the same large pages again and again. Call once, before any thread starts.
+void KeepFreedMemoryForReuse();
+
 struct CShellStartOptions {
   std::string rulesDir;      // --rules-dir; empty: the usual search
   std::string settingsPath;  // --settings; empty: TRIMVALE_SETTINGS or the per-user file
