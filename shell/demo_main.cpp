@@ -4,7 +4,8 @@
 //   trimvale-shell-demo shots PAGE OUTDIR   optimize PAGE in the window, save pictures of the
 //                                          source tab and the preview tab
 //   trimvale-shell-demo time PAGE [N]       milliseconds from opening PAGE to the optimized text
-//                                          in the editor (best of N, default 5)
+//                                          in the editor: the best of N rounds (default 5), then
+//                                          the first, which also touches all memory first
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -51,6 +52,7 @@ int Time(CShellEnvironment& env, const QString& page, int rounds) {
   window.resize(1000, 700);
   window.show();
   qint64 best = -1;
+  qint64 first = -1;
   for (int i = 0; i < rounds; ++i) {
     QElapsedTimer timer;
     timer.start();
@@ -65,9 +67,10 @@ int Time(CShellEnvironment& env, const QString& page, int rounds) {
     std::fprintf(stderr, "opened %lld, optimized and replaced %lld, laid out %lld ms\n", static_cast<long long>(opened),
                  static_cast<long long>(optimized - opened), static_cast<long long>(ms - optimized));
     if (best < 0 || ms < best) best = ms;
+    if (first < 0) first = ms;
   }
   window.Editor()->document()->setModified(false);
-  std::printf("%lld\n", static_cast<long long>(best));
+  std::printf("%lld %lld\n", static_cast<long long>(best), static_cast<long long>(first));
   return 0;
 }
 
