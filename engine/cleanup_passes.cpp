@@ -765,25 +765,49 @@ class CTagRulePass {
   PassResult Leave(CHtmlNode&) { return PassResult::Keep; }
 };
 
-// Notes the names and classes of the page's elements, and whether anything may change them
-// after loading.
-class CSelectorCollectPass {
- public:
-  explicit CSelectorCollectPass(CPageSelectors& page) : page_(page) {}
+// Visits `start` and every node below it in document order by the tree's own links (first
+// child, next sibling, parent), as the serializer does: a pass that only reads the tree, or
+// edits texts, needs no verdicts carried out and so no frame per level of a deep page.
+template <class TVisit>
+void VisitInOrder(CRunContext& ctx, CHtmlNode& start, TVisit visit) {
+  CHtmlNode* node = &start;
+  for (;;) {
+    if (ctx.Cancelled()) return;
+    visit(*node);
+    if (CHtmlNode* first = node->children.front()) {
+      node = first;
+      continue;
+    }
+    for (;;) {
+      if (node == &start) return;
+      if (CHtmlNode* next = node->NextSibling()) {
+        node = next;
+        break;
+      }
+      node = node->parent;
+    }
+  }
+}
 
-  std::optional<PassResult> Enter(CHtmlNode& node, const CVisit&) {
-    if (node.kind == TagKind::Text || node.kind == TagKind::Comment || node.name.empty()) return std::nullopt;
+// Notes the names and classes of the page's elements, whether anything may change them after
+// loading, and whether there is a style sheet at all.
+class CSelectorCollector {
+ public:
+  explicit CSelectorCollector(CPageSelectors& page) : page_(page) {}
+
+  void Note(const CHtmlNode& node) {
+    if (node.kind == TagKind::Text || node.kind == TagKind::Comment || node.name.empty()) return;
     if (IsScriptElement(&node) || HasEventHandler(node.text)) uncertain_ = true;
+    if (IsStyleElement(&node)) sheets_ = true;
     const std::string_view classes = AttributeValue(node, node.CssClass(), "class");
     // A class written with an entity or an escape is not compared as written.
     if (classes.find_first_of("&\\") != std::string_view::npos) uncertain_ = true;
     page_.AddElement(node.name, classes);
-    return std::nullopt;
   }
-  PassResult Leave(CHtmlNode&) { return PassResult::Keep; }
 
   // A script or an event handler may give elements classes the page does not show yet.
   bool Uncertain() const { return uncertain_; }
+  bool SawStyleSheet() const { return sheets_; }
 
  private:
   // An attribute name beginning with "on" (onload, onclick) in a tag rest.
@@ -799,32 +823,22 @@ class CSelectorCollectPass {
 
   CPageSelectors& page_;
   bool uncertain_ = false;
-};
-
-class CSheetPrunePass {
- public:
-  explicit CSheetPrunePass(const CPageSelectors& page) : page_(page) {}
-
-  std::optional<PassResult> Enter(CHtmlNode& node, const CVisit& visit) {
-    if (node.kind == TagKind::Text && IsStyleElement(visit.holder)) {
-      node.text.Edit([&](std::string& sheet) { RemoveUnmatchedRules(sheet, page_); });
-    }
-    return std::nullopt;
-  }
-  PassResult Leave(CHtmlNode&) { return PassResult::Keep; }
-
- private:
-  const CPageSelectors& page_;
+  bool sheets_ = false;
 };
 
 }  // namespace
 
 PassResult RemoveUnmatchedStyleRules(CRunContext& ctx, CHtmlNode& node) {
   CPageSelectors page;
-  CSelectorCollectPass collect(page);
-  CTreeWalk<CSelectorCollectPass>(ctx, collect).Run(node);
-  if (collect.Uncertain() || ctx.Cancelled()) return PassResult::Keep;
-  return WalkTree(ctx, node, CSheetPrunePass(page));
+  CSelectorCollector collect(page);
+  VisitInOrder(ctx, node, [&](const CHtmlNode& visited) { collect.Note(visited); });
+  if (collect.Uncertain() || !collect.SawStyleSheet() || ctx.Cancelled()) return PassResult::Keep;
+  VisitInOrder(ctx, node, [&](CHtmlNode& visited) {
+    if (visited.kind == TagKind::Text && IsStyleElement(visited.parent)) {
+      visited.text.Edit([&](std::string& sheet) { RemoveUnmatchedRules(sheet, page); });
+    }
+  });
+  return PassResult::Keep;
 }
 
 PassResult RemoveEmptyTags(CRunContext& ctx, CHtmlNode& node) {
