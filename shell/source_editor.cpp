@@ -5,7 +5,6 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QThread>
-#include <chrono>
 
 namespace trimvale::shell {
 
@@ -217,14 +216,17 @@ void SourceEditor::SetTextSoon(const QString& text) {
   }
   SetText(QString());
   // The editor waits for the thread before it goes (DropPending), so `this` outlives it; a
-  // queued call left over when the editor goes is dropped with it.
-  pending_ = std::async(std::launch::async, [this, text, font = font(), editorThread = thread()] {
+  // queued call left over when the editor goes is dropped with it. The call may run before the
+  // thread has quite returned its document: AwaitText then waits those last moments. A call
+  // from the thread of a text replaced since finds another number and leaves the new text be.
+  const std::uint64_t number = ++pendingNumber_;
+  pending_ = std::async(std::launch::async, [this, text, number, font = font(), editorThread = thread()] {
     std::unique_ptr<QTextDocument> document = MakeDocument(text, font);
     document->moveToThread(editorThread);
     QMetaObject::invokeMethod(
         this,
-        [this] {
-          if (pending_.valid() && pending_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) AwaitText();
+        [this, number] {
+          if (number == pendingNumber_) AwaitText();
         },
         Qt::QueuedConnection);
     return document;

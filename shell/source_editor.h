@@ -11,6 +11,7 @@
 
 #include <QPlainTextEdit>
 #include <QSyntaxHighlighter>
+#include <cstdint>
 #include <future>
 #include <memory>
 
@@ -80,6 +81,7 @@ class SourceEditor : public QPlainTextEdit {
   void DropPending();
 
   std::future<std::unique_ptr<QTextDocument>> pending_;  // a text being built for SetTextSoon
+  std::uint64_t pendingNumber_ = 0;  // counts SetTextSoon calls: whose thread reports done
 };
 
 }  // namespace trimvale::shell
