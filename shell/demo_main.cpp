@@ -5,7 +5,7 @@
 //                                          source tab and the preview tab
 //   trimvale-shell-demo time PAGE [N]       milliseconds from opening PAGE to the optimized text
 //                                          in the editor: the best of N rounds (default 5), then
-//                                          the first, which also touches all memory first
+//                                          the first round, which touches its memory first
 
 #include <QApplication>
 #include <QElapsedTimer>
