@@ -4,20 +4,13 @@
 #include <vector>
 
 #include "engine/css_scan.h"
+#include "rules/text_util.h"
 
 namespace trimvale {
 
 namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
-
-std::string Lower(std::string_view s) {
-  std::string lower(s);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
 
 bool IsNameChar(char c) {
   return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '-' || c == '_' || IsHighByte(c);
@@ -85,8 +78,8 @@ bool ReadSimpleSelector(std::string_view selector, std::string& type, std::strin
   if (typePart.empty() && dot == kNone) return false;
   if (!typePart.empty() && (!IsAsciiLetter(typePart.front()) || !IsIdentifier(typePart))) return false;
   if (dot != kNone && !IsIdentifier(classPart)) return false;
-  type = Lower(typePart);
-  cssClass = Lower(classPart);
+  type = ToLowerAscii(typePart);
+  cssClass = ToLowerAscii(classPart);
   return true;
 }
 
@@ -116,7 +109,7 @@ std::vector<std::string_view> SplitSelectors(std::string_view prelude) {
 }  // namespace
 
 void CPageSelectors::AddElement(std::string_view name, std::string_view classes) {
-  const std::string type = Lower(name);
+  const std::string type = ToLowerAscii(name);
   types_.insert(type);
   if (classes.size() >= 2 && (classes.front() == '"' || classes.front() == '\'') && classes.back() == classes.front()) {
     classes = classes.substr(1, classes.size() - 2);
@@ -126,7 +119,7 @@ void CPageSelectors::AddElement(std::string_view name, std::string_view classes)
     std::size_t end = i;
     while (end < classes.size() && !IsCssBlank(classes[end])) ++end;
     if (end > i) {
-      std::string cssClass = Lower(classes.substr(i, end - i));
+      std::string cssClass = ToLowerAscii(classes.substr(i, end - i));
       typedClasses_.emplace(type, cssClass);
       classes_.insert(std::move(cssClass));
     }

@@ -5,8 +5,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/css_scan.h"
 #include "engine/style_compaction.h"
 #include "engine/white_space.h"
+#include "rules/text_util.h"
 
 namespace trimvale {
 
@@ -258,17 +260,9 @@ bool IsWordOnlyProperty(std::string_view property) {
 
 namespace {
 
-std::string LowerAscii(std::string_view s) {
-  std::string lower(s);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
 bool IsImportant(std::string_view value) {
   const std::size_t bang = value.rfind('!');
-  return bang != kNone && LowerAscii(value.substr(bang + 1)).find("important") != kNone;
+  return bang != kNone && ToLowerAscii(value.substr(bang + 1)).find("important") != kNone;
 }
 
 }  // namespace
@@ -283,7 +277,7 @@ bool RemoveOverriddenDeclarations(std::string& value) {
   std::unordered_map<std::string, CLast> last;
   std::vector<std::pair<std::string, bool>> order;
   RemoveDeclarationsIf(value, [&](std::string_view property, std::string_view v) {
-    std::string key = LowerAscii(property);
+    std::string key = ToLowerAscii(property);
     CLast& entry = last[key];
     entry.any = order.size();
     if (IsImportant(v)) entry.important = order.size();
@@ -302,7 +296,7 @@ bool RemoveOverriddenDeclarations(std::string& value) {
 }
 
 bool CSheetClasses::IsEmptied(std::string_view cssClass) const {
-  const std::string key = LowerAscii(cssClass);
+  const std::string key = ToLowerAscii(cssClass);
   return emptied.contains(key) && !used.contains(key);
 }
 
@@ -317,7 +311,7 @@ void NoteClasses(std::string_view selector, std::set<std::string>& into) {
   for (std::size_t dot = selector.find('.'); dot != kNone; dot = selector.find('.', dot + 1)) {
     std::size_t end = dot + 1;
     while (end < selector.size() && IsClassNameChar(selector[end])) ++end;
-    if (end > dot + 1) into.insert(LowerAscii(selector.substr(dot + 1, end - dot - 1)));
+    if (end > dot + 1) into.insert(ToLowerAscii(selector.substr(dot + 1, end - dot - 1)));
   }
 }
 
@@ -352,8 +346,6 @@ std::string WithoutComments(std::string_view sheet) {
   }
   return out;
 }
-
-bool IsCssBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
 
 }  // namespace
 
